@@ -1,0 +1,24 @@
+// main() of every test program: gives the process its own temporary folder
+// before any test runs. Death tests re-run this program; the child keeps the
+// parent's folder so that the parent can read what the child logged.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+int main(int argc, char** argv) {
+  if (std::getenv("OMBREL_TEST_ISOLATED") == nullptr) {
+    const char* root = std::getenv("OMBREL_TEST_TMP");
+    std::filesystem::path base = root != nullptr ? root : std::filesystem::temp_directory_path();
+    std::filesystem::create_directories(base);
+    std::string pattern = (base / "t-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return 1;
+    setenv("TMPDIR", pattern.c_str(), 1);
+    setenv("OMBREL_TEST_ISOLATED", "1", 1);
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  return RUN_ALL_TESTS();
+}

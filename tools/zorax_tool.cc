@@ -1,0 +1,12 @@
+// zorax-tool: the command-line companion of the player.
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
+    std::printf("usage: zorax-tool COMMAND [ARGS]\n");
+    return argc < 2 ? 2 : 0;
+  }
+  std::fprintf(stderr, "zorax-tool: unknown command '%s'\n", argv[1]);
+  return 2;
+}
