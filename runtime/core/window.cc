@@ -7,3 +7,4 @@ int EnterWindowedMode() { return 1; }
 int EnterFullScreenMode() { return 0; }
 int HideGraphicsWindow() { return 1; }
 void SetView2D(int32_t, int32_t, int32_t, int32_t) {}
+void PumpWindowMessages() {}

@@ -15,3 +15,7 @@ int EnterFullScreenMode();
 int HideGraphicsWindow();
 // Viewport and projection; a width or height below 1 selects the whole window.
 void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height);
+
+// Handles all pending window messages: close requests end the program, focus
+// changes pause and resume, input events go to the input state.
+void PumpWindowMessages();

@@ -1,7 +1,26 @@
-// The media archive appended to the program file.
+// The media archive appended to the program file. Every command that opens a
+// named file asks ResolveMediaPath where it really is: a loose file wins,
+// otherwise a member of the archive is unpacked to a temporary file.
 #pragma once
 
 #include <string>
 
-// Start-up: points both archive readers at the program's own file.
+#include "runtime/values/rt_string.h"
+
+struct ArchiveReader {
+  bool Enabled = false;
+  std::string ArchivePath;    // the program file's full path
+  std::string TemporaryFile;  // member last unpacked by this reader, "" if none
+};
+
+// The reader for all media but music, and the one for music.
+ArchiveReader& MediaArchive();
+ArchiveReader& MusicArchive();
+
+// Start-up: points both readers at the program's own file.
 void OpenArchiveReaders(const std::string& programPath);
+
+// 1 with output = requested path (loose file) or a temporary file's path
+// (unpacked member); 0 with output untouched (no usable archive) or empty
+// (nothing found, or unpacking failed).
+int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString& output);

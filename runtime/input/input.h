@@ -1,11 +1,43 @@
-// Keyboard, mouse and joysticks.
+// Keyboard by set-1 scan code, typed characters, the mouse and up to ten
+// joysticks. Everything is polled: each query reads the state at that moment.
 #pragma once
 
 #include <cstdint>
 
-// Start-up: creates the input state (stage "Init Input").
+#include "runtime/values/rt_string.h"
+
+// --- Start-up and end ---
+// Creates the input state (stage "Init Input").
 void CreateInputState();
-// Start-up: opens keyboard, mouse and joysticks for the window.
+// Opens keyboard, mouse and joysticks for the window.
 void OpenInputDevices(int32_t hideMouse);
-// Start-up: the mouse's sharing mode and the pointer's visibility.
+// The mouse's sharing mode and the pointer's visibility (last start-up step).
 void SetUpMouse(int32_t hideMouse);
+
+// --- Used by the frame loop ---
+// Brings the 256-byte key state up to date from the pending keyboard events.
+void ReadKeyboard();
+// The next mouse read takes new motion (once per frame).
+void MarkMouseFresh();
+
+// --- Commands ---
+int32_t KeyDown(int32_t code);          // 1 while the key with this set-1 code is down
+int32_t TypedChar();                    // character of a newly pressed key, or 0
+RtString TypedCharText();               // TypedChar as text; "" for 0
+void MouseState(double& x, double& y, double& left, double& right);  // position clamped to the screen
+int32_t MouseAxis(int32_t n);           // 0 dx, 1 dy, 2 wheel, 3 left, 4 right, 5 middle
+int32_t AnyMouseButton();               // 1 if any button is down (fresh reading)
+void SetPointerVisible(double flag);
+void SetMousePosition(int32_t x, int32_t y);
+int32_t JoystickCountQuery();
+RtString JoystickName(int32_t index);   // "" outside 0 .. count-1
+double JoyAxisX(int32_t index);         // axis / 32767, clamped to -1 .. 1
+double JoyAxisY(int32_t index);
+double JoyAxisZ(int32_t index);
+double JoyAxisRX(int32_t index);
+double JoyAxisRY(int32_t index);
+double JoyAxisRZ(int32_t index);
+int32_t JoyButton(int32_t index, int32_t button);  // 0 released; 0 for button >= 32
+int32_t JoyHatX(int32_t index);         // first hat: 9000 gives 1, 27000 gives -1
+int32_t JoyHatY(int32_t index);         // first hat: 0 gives -1, 18000 gives 1
+void JoyRumble(int32_t index, double milliseconds, double x, double y);
