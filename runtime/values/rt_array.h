@@ -66,7 +66,7 @@ int CompareSign(R result) {
 template <typename T>
 class RtArray {
  public:
-  RtArray() noexcept : elements_(inline_.Data()), capacity_(rt_array_detail::InlineBlock<T>::kCount) {}
+  RtArray() noexcept : capacity_(rt_array_detail::InlineBlock<T>::kCount) { elements_ = inline_.Data(); }
 
   RtArray(const RtArray& other) : RtArray() { CopyFrom(other); }
 
@@ -372,8 +372,8 @@ class RtArray {
     other.SetShape(0, 0, 0, 0);
   }
 
-  T* elements_;
   Inline inline_;
+  T* elements_;
   int32_t stride_[3] = {0, 0, 0};
   int32_t size_[4] = {0, 0, 0, 0};
   int32_t rank_ = 0;
