@@ -94,6 +94,7 @@ double Finite(double value) { return std::isnan(value) ? 0.0 : value; }
 
 void CreateSoundDevice() {
   SoundSystem& s = Sound();
+  SetTeardownHook(TeardownStep::kMusic, StopMusic);
   SetTeardownHook(TeardownStep::kSound, CloseSoundDevice);
   if (s.Rate != 0) return;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
