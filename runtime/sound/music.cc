@@ -57,7 +57,9 @@ void SendVolume(double volume) {
 
 }  // namespace
 
-const MusicRecord& CurrentMusic() { return Music(); }
+const MusicRecord& CurrentMusic() {
+  return Music();
+}
 
 void PlayMusic(const RtString& path, int32_t loop) {
   MusicRecord& music = Music();
@@ -92,7 +94,9 @@ void StopMusic() {
   ClosePiece();
 }
 
-void RestartMusic() { PlayFromStart(); }
+void RestartMusic() {
+  PlayFromStart();
+}
 
 void SetMusicVolume(double volume) {
   MusicRecord& music = Music();

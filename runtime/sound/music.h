@@ -25,10 +25,10 @@ void MusicLoopTick();
 
 // What the music player holds between calls.
 struct MusicRecord {
-  bool Loaded = false;        // a piece is open
-  RtString MusicPath;         // the path last asked for
-  double MusicLoopEnd = 0;    // clock time of the next restart; 0 when not looping
-  double MusicVolume = -1;    // last volume set; -1 after loading or stopping
-  double LengthMs = 0;        // the piece's length as last taken (at least 500)
+  bool Loaded = false;      // a piece is open
+  RtString MusicPath;       // the path last asked for
+  double MusicLoopEnd = 0;  // clock time of the next restart; 0 when not looping
+  double MusicVolume = -1;  // last volume set; -1 after loading or stopping
+  double LengthMs = 0;      // the piece's length as last taken (at least 500)
 };
 const MusicRecord& CurrentMusic();

@@ -29,17 +29,17 @@ constexpr int kDeviceRate = 44100;
 constexpr int kDeviceFrames = 1024;  // about 23 ms per buffer
 
 struct SoundSlot {
-  int32_t VoiceCount = 0;   // 0 (empty) to 4
-  int32_t NextVoice = 0;    // voice used last: the round-robin position
-  RtString SourcePath;      // the path the slot was loaded from (reference only)
+  int32_t VoiceCount = 0;  // 0 (empty) to 4
+  int32_t NextVoice = 0;   // voice used last: the round-robin position
+  RtString SourcePath;     // the path the slot was loaded from (reference only)
   std::unique_ptr<const SoundSamples> Samples;  // shared by the slot's voices
 };
 
 struct SoundSystem {
   std::mutex Lock;
-  int32_t Rate = 0;       // 0: no device
-  bool MixerOpen = false; // SDL_mixer's device is open (not offline)
-  bool AudioInit = false; // we initialised SDL's audio subsystem
+  int32_t Rate = 0;        // 0: no device
+  bool MixerOpen = false;  // SDL_mixer's device is open (not offline)
+  bool AudioInit = false;  // we initialised SDL's audio subsystem
   std::array<SoundSlot, kSlotCount> Slots;
   std::array<Voice, kSlotCount * kMaxVoices> Voices;  // slot s, voice v at s * 4 + v
 };
@@ -49,7 +49,9 @@ SoundSystem& Sound() {
   return system;
 }
 
-Voice& VoiceOf(SoundSystem& s, int slot, int voice) { return s.Voices[slot * kMaxVoices + voice]; }
+Voice& VoiceOf(SoundSystem& s, int slot, int voice) {
+  return s.Voices[slot * kMaxVoices + voice];
+}
 
 // Slot numbers: negative is a misuse, above 127 means 127.
 int CheckedSlot(int32_t slot) {
@@ -88,7 +90,9 @@ void CloseMixerDevice() {
 }
 
 // A real number that may be NaN, as the games pass it, made safe to convert.
-double Finite(double value) { return std::isnan(value) ? 0.0 : value; }
+double Finite(double value) {
+  return std::isnan(value) ? 0.0 : value;
+}
 
 }  // namespace
 
@@ -156,7 +160,9 @@ int32_t SoundDeviceRate() {
   return s.Rate;
 }
 
-bool SoundMixerOpen() { return Sound().MixerOpen; }
+bool SoundMixerOpen() {
+  return Sound().MixerOpen;
+}
 
 void MixSoundOutput(int16_t* stereo, int32_t frames) {
   if (stereo == nullptr || frames <= 0) return;

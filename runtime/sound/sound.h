@@ -23,9 +23,9 @@ void CreateSoundDevice();
 void OpenSoundDevice();
 
 int32_t LoadSound(const RtString& path, int32_t slot, int32_t voices);  // 1 or 0
-int32_t PlaySound(int32_t slot, double pan, double volume);  // slot * 256 + voice, or -1
-int32_t SoundPlaying(int32_t channel);                       // 1 while that voice plays
-void StopAllSounds();                                        // stops and rewinds every voice
+int32_t PlaySound(int32_t slot, double pan, double volume);             // slot * 256 + voice, or -1
+int32_t SoundPlaying(int32_t channel);                                  // 1 while that voice plays
+void StopAllSounds();  // stops and rewinds every voice
 
 // --- The device behind the commands ---
 // Sample rate of the output, 0 when there is no sound device.

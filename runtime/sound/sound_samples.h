@@ -9,6 +9,6 @@
 struct SoundSamples {
   std::vector<int16_t> Data;  // Frames * Channels samples, interleaved left, right
   uint32_t Frames = 0;
-  uint16_t Channels = 0;      // 1 or 2
-  uint32_t Rate = 0;          // frames per second
+  uint16_t Channels = 0;  // 1 or 2
+  uint32_t Rate = 0;      // frames per second
 };

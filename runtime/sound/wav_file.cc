@@ -15,7 +15,9 @@ namespace {
 // Files above this size are not sounds we would play.
 constexpr uint64_t kMaxWavFileBytes = uint64_t{kWavMaxDataBytes} + (1u << 20);
 
-uint16_t Read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t Read16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 uint32_t Read32(const uint8_t* p) {
   return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |

@@ -36,13 +36,6 @@ size_t SoundingFrames(const std::vector<int16_t>& stereo) {
 
 }  // namespace
 
-TEST(Mixer, LevelsAreHundredthsOfADecibel) {
-  EXPECT_DOUBLE_EQ(LevelToGain(0), 1.0);
-  EXPECT_NEAR(LevelToGain(-600), 0.501187, 1e-6);
-  EXPECT_NEAR(LevelToGain(-5000), std::pow(10.0, -2.5), 1e-12);
-  EXPECT_NEAR(LevelToGain(-10000), 1e-5, 1e-15);
-}
-
 TEST(Mixer, FullVolumeCopiesAndHalfVolumeIsMinusFiftyDecibels) {
   const SoundSamples s = Constant(1000, 1, 44100, 30000);
   // Volume 1 and 0.5 as the commands send them: 0 and -5000.
@@ -133,7 +126,7 @@ TEST(Mixer, VoicesAddOntoTheBufferAndClip) {
   Voice voices[3] = {PlayingVoice(loud), PlayingVoice(loud), PlayingVoice(quiet)};
   voices[1].Playing = false;  // stopped voices add nothing
   std::vector<int16_t> out(2 * 4, 0);
-  out[0] = 1000;    // music already in the buffer
+  out[0] = 1000;  // music already in the buffer
   out[2] = 20000;
   out[3] = -32000;
   MixVoices(voices, 3, out.data(), 4, 44100);
@@ -146,16 +139,4 @@ TEST(Mixer, VoicesAddOntoTheBufferAndClip) {
   std::vector<int16_t> untouched = {7, -7, 7, -7};
   MixVoices(voices, 3, untouched.data(), 2, 44100);
   EXPECT_EQ(untouched, (std::vector<int16_t>{7, -7, 7, -7}));
-}
-
-TEST(Mixer, BrokenVoicesStopInsteadOfReading) {
-  SoundSamples empty;
-  Voice voices[2];
-  voices[0].Playing = true;  // no samples at all
-  voices[1] = PlayingVoice(empty);
-  std::vector<int16_t> out(2 * 8, 0);
-  MixVoices(voices, 2, out.data(), 8, 44100);
-  EXPECT_FALSE(voices[0].Playing);
-  EXPECT_FALSE(voices[1].Playing);
-  EXPECT_EQ(SoundingFrames(out), 0u);
 }

@@ -13,12 +13,12 @@ struct WavSpec {
   uint16_t Channels = 1;
   uint32_t Rate = 22050;
   uint16_t Bits = 16;
-  int32_t BlockAlign = -1;        // -1: channels * bits / 8
-  uint32_t FormatSize = 16;       // 16, 18, 40 ...; bytes beyond 16 are zero
-  std::string Samples;            // the data chunk's bytes
-  int64_t DataSizeField = -1;     // -1: the true size; else stated in the header
-  std::string BeforeFormat;       // whole chunks placed before "fmt "
-  std::string BeforeData;         // whole chunks placed between "fmt " and "data"
+  int32_t BlockAlign = -1;     // -1: channels * bits / 8
+  uint32_t FormatSize = 16;    // 16, 18, 40 ...; bytes beyond 16 are zero
+  std::string Samples;         // the data chunk's bytes
+  int64_t DataSizeField = -1;  // -1: the true size; else stated in the header
+  std::string BeforeFormat;    // whole chunks placed before "fmt "
+  std::string BeforeData;      // whole chunks placed between "fmt " and "data"
   bool WithFormat = true;
   bool WithData = true;
 };
@@ -46,8 +46,8 @@ inline std::string MakeWav(const WavSpec& spec) {
     Put16(fmt, spec.FormatTag);
     Put16(fmt, spec.Channels);
     Put32(fmt, spec.Rate);
-    const uint32_t align =
-        spec.BlockAlign >= 0 ? static_cast<uint32_t>(spec.BlockAlign) : spec.Channels * spec.Bits / 8;
+    const uint32_t align = spec.BlockAlign >= 0 ? static_cast<uint32_t>(spec.BlockAlign)
+                                                : spec.Channels * spec.Bits / 8;
     Put32(fmt, spec.Rate * align);
     Put16(fmt, align);
     Put16(fmt, spec.Bits);
@@ -80,6 +80,8 @@ inline std::string Ramp16(uint32_t frames) {
   return out;
 }
 
-inline std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+inline std::vector<uint8_t> Bytes(const std::string& s) {
+  return {s.begin(), s.end()};
+}
 
 }  // namespace wavtest

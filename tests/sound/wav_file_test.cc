@@ -102,13 +102,21 @@ TEST(WavFile, MalformedHeadersAreRefused) {
   const Case cases[] = {
       {"no fmt chunk", [](WavSpec& s) { s.WithFormat = false; }},
       {"no data chunk", [](WavSpec& s) { s.WithData = false; }},
-      {"zero channels", [](WavSpec& s) { s.Channels = 0; s.BlockAlign = 2; }},
+      {"zero channels",
+       [](WavSpec& s) {
+         s.Channels = 0;
+         s.BlockAlign = 2;
+       }},
       {"zero rate", [](WavSpec& s) { s.Rate = 0; }},
       {"rate below 100", [](WavSpec& s) { s.Rate = 99; }},
       {"absurd rate", [](WavSpec& s) { s.Rate = 0xFFFFFFFF; }},
       {"block align 0", [](WavSpec& s) { s.BlockAlign = 0; }},
       {"block align off", [](WavSpec& s) { s.BlockAlign = 3; }},
-      {"4-bit samples", [](WavSpec& s) { s.Bits = 4; s.BlockAlign = 1; }},
+      {"4-bit samples",
+       [](WavSpec& s) {
+         s.Bits = 4;
+         s.BlockAlign = 1;
+       }},
       {"24-bit samples", [](WavSpec& s) { s.Bits = 24; }},
       {"32-bit samples", [](WavSpec& s) { s.Bits = 32; }},
       {"format chunk of 14 bytes", [](WavSpec& s) { s.FormatSize = 14; }},
