@@ -1,9 +1,132 @@
-// Music (stub until the sound subsystem lands).
+// Background music through SDL_mixer on the effects' device. The loop is ours,
+// not the library's: the frame loop restarts a looping piece when its length
+// (at least half a second) has passed on the runtime clock.
 #include "runtime/sound/music.h"
 
-void PlayMusic(const RtString&, int32_t) {}
-void StopMusic() {}
-void RestartMusic() {}
-void SetMusicVolume(double) {}
-int32_t MusicPlaying() { return 0; }
-void MusicLoopTick() {}
+#include <SDL_mixer.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
+#include "runtime/files/archive.h"
+#include "runtime/sound/sound.h"
+
+namespace {
+
+constexpr double kMinLengthMs = 500.0;
+
+MusicRecord& Music() {
+  static MusicRecord record;
+  return record;
+}
+
+Mix_Music*& Piece() {
+  static Mix_Music* piece = nullptr;
+  return piece;
+}
+
+void ClosePiece() {
+  Mix_Music*& piece = Piece();
+  if (piece != nullptr) {
+    Mix_HaltMusic();
+    Mix_FreeMusic(piece);
+    piece = nullptr;
+  }
+  Music().Loaded = false;
+}
+
+// Length in milliseconds, at least 500; 0 stands for "unknown" (a format
+// whose decoder cannot tell), in which case the loop waits for the end.
+double PieceLengthMs(Mix_Music* piece) {
+  const double seconds = Mix_MusicDuration(piece);
+  if (!(seconds > 0)) return 0;
+  return std::max(seconds * 1000.0, kMinLengthMs);
+}
+
+void PlayFromStart() {
+  if (Piece() != nullptr) Mix_PlayMusic(Piece(), 0);
+}
+
+void SendVolume(double volume) {
+  // Thousandths as the volume scale, truncated, then onto the mixer's 0..128.
+  const double thousandths = std::clamp(std::trunc(volume * 1000.0), 0.0, 1000.0);
+  Mix_VolumeMusic(static_cast<int>(thousandths * MIX_MAX_VOLUME / 1000.0));
+}
+
+}  // namespace
+
+const MusicRecord& CurrentMusic() {
+  return Music();
+}
+
+void PlayMusic(const RtString& path, int32_t loop) {
+  MusicRecord& music = Music();
+  SetTeardownHook(TeardownStep::kMusic, StopMusic);
+  music.MusicLoopEnd = 0;
+  music.MusicVolume = -1;
+  ClosePiece();
+
+  // The music has its own archive reader, so its unpacked file survives the
+  // lookups of other media while it streams.
+  music.MusicPath = path;
+  RtString resolved;
+  if (ResolveMediaPath(MusicArchive(), path, resolved) != 1 || resolved.Empty()) return;
+  if (!SoundMixerOpen()) return;
+
+  Mix_Music* piece = Mix_LoadMUS(ToHostPath(resolved.View()).c_str());
+  if (piece == nullptr) return;
+  Piece() = piece;
+  music.Loaded = true;
+  const double length = PieceLengthMs(piece);
+  music.LengthMs = length > 0 ? length : kMinLengthMs;
+  music.MusicLoopEnd = loop != 0 ? NowMs() + music.LengthMs : 0;
+  PlayFromStart();
+  music.MusicVolume = 1;
+  SendVolume(1);
+}
+
+void StopMusic() {
+  MusicRecord& music = Music();
+  music.MusicVolume = -1;
+  music.MusicLoopEnd = 0;
+  ClosePiece();
+}
+
+void RestartMusic() {
+  PlayFromStart();
+}
+
+void SetMusicVolume(double volume) {
+  MusicRecord& music = Music();
+  if (std::isnan(volume)) volume = 0;
+  if (volume == music.MusicVolume) return;
+  music.MusicVolume = volume;
+  if (Piece() != nullptr) SendVolume(volume);
+}
+
+int32_t MusicPlaying() {
+  const MusicRecord& music = Music();
+  if (Piece() == nullptr) return 0;
+  if (music.MusicLoopEnd != 0) return 1;
+  return Mix_PlayingMusic() != 0 ? 1 : 0;
+}
+
+void MusicLoopTick() {
+  MusicRecord& music = Music();
+  if (!(music.MusicLoopEnd > 0) || Piece() == nullptr) return;
+  const double now = NowMs();
+  if (now < music.MusicLoopEnd) return;
+  const double length = PieceLengthMs(Piece());
+  if (length == 0) {
+    // Unknown length: check again in half a second, restart once it ended.
+    music.LengthMs = kMinLengthMs;
+    music.MusicLoopEnd = now + kMinLengthMs;
+    if (Mix_PlayingMusic() == 0) PlayFromStart();
+    return;
+  }
+  music.LengthMs = length;
+  music.MusicLoopEnd = now + length;
+  PlayFromStart();
+}
