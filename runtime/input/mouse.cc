@@ -237,6 +237,8 @@ int32_t AnyMouseButton() {
 }
 
 void SetPointerVisible(double flag) {
+  // Motion still queued happened under the old mode.
+  PollInputEvents();
   InputState& state = Input();
   const bool visible = flag != 0;
   if (state.MouseDevice) {
