@@ -52,12 +52,12 @@ struct InputState {
   uint8_t LastTypedKey = 0;
 
   // Fed by events between reads.
-  std::array<uint8_t, 256> KeyTyped{};  // 1 once TypedChar returned this press
-  std::array<uint8_t, 256> KeyText{};   // character the latest press produced; 0 unknown
-  int LastPressedCode = 0;              // key the next text event belongs to
-  uint16_t KeyMods = 0;                 // modifier state of the latest key event
+  std::array<uint8_t, 256> KeyTyped{};    // 1 once TypedChar returned this press
+  std::array<uint8_t, 256> KeyText{};     // character the latest press produced; 0 unknown
+  int LastPressedCode = 0;                // key the next text event belongs to
+  uint16_t KeyMods = 0;                   // modifier state of the latest key event
   std::array<uint8_t, 3> MouseButtons{};  // left, right, middle
-  int64_t PendingDX = 0;  // relative motion since the latest fresh read
+  int64_t PendingDX = 0;                  // relative motion since the latest fresh read
   int64_t PendingDY = 0;
   int64_t PendingWheel = 0;
   int32_t PointerX = 0;  // pointer position in client pixels (latest motion event)

@@ -24,7 +24,8 @@ void OpenJoystickDevice(int deviceIndex) {
   const SDL_JoystickID instance = SDL_JoystickGetDeviceInstanceID(deviceIndex);
   if (instance < 0) return;
   for (int i = 0; i < state.JoystickCount; ++i) {
-    if (state.JoystickDevices[i].Device != nullptr && state.JoystickDevices[i].Instance == instance) {
+    if (state.JoystickDevices[i].Device != nullptr &&
+        state.JoystickDevices[i].Instance == instance) {
       return;  // already open (start-up enumeration and its added event)
     }
   }
@@ -60,7 +61,9 @@ int16_t AxisOf(SDL_Joystick* device, int axis, int count) {
   return axis < count ? SDL_JoystickGetAxis(device, axis) : 0;
 }
 
-double ScaledAxis(int32_t value) { return std::clamp(value / 32767.0, -1.0, 1.0); }
+double ScaledAxis(int32_t value) {
+  return std::clamp(value / 32767.0, -1.0, 1.0);
+}
 
 // A truncating conversion that stays defined for any double.
 int64_t TruncateClamped(double value, double low, double high) {
@@ -110,15 +113,24 @@ void CloseJoysticks() {
 
 uint32_t HatHundredths(uint8_t hat) {
   switch (hat) {
-    case SDL_HAT_UP: return 0;
-    case SDL_HAT_RIGHTUP: return 4500;
-    case SDL_HAT_RIGHT: return 9000;
-    case SDL_HAT_RIGHTDOWN: return 13500;
-    case SDL_HAT_DOWN: return 18000;
-    case SDL_HAT_LEFTDOWN: return 22500;
-    case SDL_HAT_LEFT: return 27000;
-    case SDL_HAT_LEFTUP: return 31500;
-    default: return kHatCentred;
+    case SDL_HAT_UP:
+      return 0;
+    case SDL_HAT_RIGHTUP:
+      return 4500;
+    case SDL_HAT_RIGHT:
+      return 9000;
+    case SDL_HAT_RIGHTDOWN:
+      return 13500;
+    case SDL_HAT_DOWN:
+      return 18000;
+    case SDL_HAT_LEFTDOWN:
+      return 22500;
+    case SDL_HAT_LEFT:
+      return 27000;
+    case SDL_HAT_LEFTUP:
+      return 31500;
+    default:
+      return kHatCentred;
   }
 }
 
@@ -176,12 +188,24 @@ RtString JoystickName(int32_t index) {
   return RtString(std::string_view(state.JoystickNames[index]));
 }
 
-double JoyAxisX(int32_t index) { return ScaledAxis(ReadJoystick(index).X); }
-double JoyAxisY(int32_t index) { return ScaledAxis(ReadJoystick(index).Y); }
-double JoyAxisZ(int32_t index) { return ScaledAxis(ReadJoystick(index).Z); }
-double JoyAxisRX(int32_t index) { return ScaledAxis(ReadJoystick(index).RX); }
-double JoyAxisRY(int32_t index) { return ScaledAxis(ReadJoystick(index).RY); }
-double JoyAxisRZ(int32_t index) { return ScaledAxis(ReadJoystick(index).RZ); }
+double JoyAxisX(int32_t index) {
+  return ScaledAxis(ReadJoystick(index).X);
+}
+double JoyAxisY(int32_t index) {
+  return ScaledAxis(ReadJoystick(index).Y);
+}
+double JoyAxisZ(int32_t index) {
+  return ScaledAxis(ReadJoystick(index).Z);
+}
+double JoyAxisRX(int32_t index) {
+  return ScaledAxis(ReadJoystick(index).RX);
+}
+double JoyAxisRY(int32_t index) {
+  return ScaledAxis(ReadJoystick(index).RY);
+}
+double JoyAxisRZ(int32_t index) {
+  return ScaledAxis(ReadJoystick(index).RZ);
+}
 
 int32_t JoyButton(int32_t index, int32_t button) {
   if (button < 0 || button >= 32) return 0;

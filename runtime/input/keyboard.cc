@@ -13,7 +13,9 @@ constexpr int kRightShift = 54;
 constexpr int kLeftControl = 29;
 constexpr int kRightControl = 157;
 
-bool IsDown(const InputState& state, int code) { return (state.KeyStates[code] & 0x80) != 0; }
+bool IsDown(const InputState& state, int code) {
+  return (state.KeyStates[code] & 0x80) != 0;
+}
 
 // The character a key gives under the current layout, before the shift rule
 // of TypedChar; 0 for keys that type nothing.
@@ -100,7 +102,9 @@ void KeyboardHandleEvent(const SDL_Event& event) {
   }
 }
 
-void ReadKeyboard() { PollInputEvents(); }
+void ReadKeyboard() {
+  PollInputEvents();
+}
 
 int32_t KeyDown(int32_t code) {
   ReadKeyboard();

@@ -70,7 +70,9 @@ int16_t ToWord(int64_t value) {
                                                   std::numeric_limits<int16_t>::max()));
 }
 
-int16_t Sign(int64_t value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); }
+int16_t Sign(int64_t value) {
+  return value > 0 ? 1 : (value < 0 ? -1 : 0);
+}
 
 void ClientSize(int32_t& width, int32_t& height) {
   width = Config().ScreenWidth;
@@ -198,7 +200,9 @@ MouseReading ReadMouse() {
   return reading;
 }
 
-void MarkMouseFresh() { Input().MouseFresh = 1; }
+void MarkMouseFresh() {
+  Input().MouseFresh = 1;
+}
 
 void MouseState(double& x, double& y, double& left, double& right) {
   const MouseReading reading = ReadMouse();
@@ -218,12 +222,18 @@ int32_t MouseAxis(int32_t n) {
   if (n < 0 || n > 5) return 0;
   const MouseReading reading = ReadMouse();
   switch (n) {
-    case 0: return reading.DX;
-    case 1: return reading.DY;
-    case 2: return reading.Wheel;
-    case 3: return reading.Buttons[0] != 0 ? 1 : 0;
-    case 4: return reading.Buttons[1] != 0 ? 1 : 0;
-    default: return reading.Buttons[2] != 0 ? 1 : 0;
+    case 0:
+      return reading.DX;
+    case 1:
+      return reading.DY;
+    case 2:
+      return reading.Wheel;
+    case 3:
+      return reading.Buttons[0] != 0 ? 1 : 0;
+    case 4:
+      return reading.Buttons[1] != 0 ? 1 : 0;
+    default:
+      return reading.Buttons[2] != 0 ? 1 : 0;
   }
 }
 

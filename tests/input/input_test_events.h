@@ -53,8 +53,12 @@ inline SDL_Event WheelEvent(int y, bool flipped = false) {
 }
 
 // Puts an event on SDL's queue, where the next device read finds it.
-inline void Push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+inline void Push(SDL_Event event) {
+  ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
 
-inline void PushKey(SDL_Scancode key, bool down, Uint16 mod = 0) { Push(KeyEvent(key, down, mod)); }
+inline void PushKey(SDL_Scancode key, bool down, Uint16 mod = 0) {
+  Push(KeyEvent(key, down, mod));
+}
 
 }  // namespace inputtest

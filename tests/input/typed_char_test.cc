@@ -62,9 +62,9 @@ TEST_F(TypedCharTest, EnterAndBackspaceGiveControlCodesOtherKeysNone) {
   EXPECT_EQ(TypedChar(), 8);
   PushKey(SDL_SCANCODE_BACKSPACE, false);
 
-  for (SDL_Scancode key : {SDL_SCANCODE_TAB, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_F1,
-                           SDL_SCANCODE_DELETE, SDL_SCANCODE_UP, SDL_SCANCODE_LALT,
-                           SDL_SCANCODE_CAPSLOCK, SDL_SCANCODE_APPLICATION}) {
+  for (SDL_Scancode key :
+       {SDL_SCANCODE_TAB, SDL_SCANCODE_ESCAPE, SDL_SCANCODE_F1, SDL_SCANCODE_DELETE,
+        SDL_SCANCODE_UP, SDL_SCANCODE_LALT, SDL_SCANCODE_CAPSLOCK, SDL_SCANCODE_APPLICATION}) {
     PushKey(key, true);
     EXPECT_EQ(TypedChar(), 0) << key;
     PushKey(key, false);
