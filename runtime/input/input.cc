@@ -31,6 +31,7 @@ void ReleaseInput() {
   ReleaseMouse();
   if (state.JoystickLayer) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
   if (state.DirectInput) SDL_QuitSubSystem(SDL_INIT_EVENTS);
+  SDL_ResetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS);
   state = InputState{};
 }
 
@@ -43,7 +44,7 @@ InputState& Input() {
 
 void PollInputEvents() {
   if (SDL_WasInit(SDL_INIT_EVENTS) == 0) return;
-  // Moves what the system has into SDL's queue and updates the joysticks.
+  // Moves what the system has into SDL's queue.
   SDL_PumpEvents();
   DrainRange(kKeyboardAndMouseFirst, kKeyboardAndMouseLast);
   DrainRange(kJoystickFirst, kJoystickLast);
@@ -93,7 +94,10 @@ void OpenInputDevices(int32_t hideMouse) {
 
   OpenMouse(hideMouse);
 
-  // Without the joystick layer the game simply sees no joysticks.
+  // Without the joystick layer the game simply sees no joysticks. Sticks are
+  // polled by the joystick commands only: polling them costs far more than a
+  // keyboard read, which happens many times a frame.
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   state.JoystickLayer = state.DirectInput && SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
   OpenJoysticks();
 }

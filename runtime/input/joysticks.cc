@@ -61,6 +61,13 @@ int16_t AxisOf(SDL_Joystick* device, int axis, int count) {
   return axis < count ? SDL_JoystickGetAxis(device, axis) : 0;
 }
 
+// Polls the sticks (this also notices sticks plugged in or out) and takes in
+// the resulting hot-plug events.
+void UpdateJoysticks() {
+  if (Input().JoystickLayer) SDL_JoystickUpdate();
+  PollInputEvents();
+}
+
 double ScaledAxis(int32_t value) {
   return std::clamp(value / 32767.0, -1.0, 1.0);
 }
@@ -137,8 +144,7 @@ uint32_t HatHundredths(uint8_t hat) {
 JoystickReading ReadJoystick(int32_t index) {
   JoystickReading reading;
   InputState& state = Input();
-  // Fetches hot-plug events and polls the sticks.
-  PollInputEvents();
+  UpdateJoysticks();
   if (index < 0 || index >= state.JoystickCount) return reading;
   SDL_Joystick* device = state.JoystickDevices[index].Device;
   if (device == nullptr || SDL_JoystickGetAttached(device) == SDL_FALSE) return reading;
@@ -178,7 +184,7 @@ RumbleEffect RumbleEffectFor(double milliseconds, double x, double y) {
 
 int32_t JoystickCountQuery() {
   // Sticks plugged in since the last query are counted.
-  PollInputEvents();
+  UpdateJoysticks();
   return Input().JoystickCount;
 }
 
