@@ -168,3 +168,44 @@ TEST(VisiblePointerTest, ShowingAndHidingSwitchesBetweenTheTwoKindsOfMotion) {
 }
 
 }  // namespace
+
+namespace {
+
+// With a window: the client size bounds the position, and showing the
+// pointer puts it where the hidden position was.
+TEST(MouseInWindowTest, ClampFollowsTheClientSizeAndShowingMovesThePointer) {
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  SDL_Window* window = SDL_CreateWindow("mouse", 0, 0, 320, 200, SDL_WINDOW_OPENGL);
+  ASSERT_NE(window, nullptr) << SDL_GetError();
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  ASSERT_NE(context, nullptr) << SDL_GetError();
+
+  CreateInputState();
+  OpenInputDevices(1);
+  SetUpMouse(1);
+  SetMousePosition(300, 190);
+  Push(MotionEvent(0, 0, 50, 50));
+  MarkMouseFresh();
+  double x = 0, y = 0, left = 0, right = 0;
+  MouseState(x, y, left, right);
+  EXPECT_EQ(x, 319);
+  EXPECT_EQ(y, 199);
+
+  SetMousePosition(123, 45);
+  SetPointerVisible(1);
+  int px = 0, py = 0;
+  SDL_GetMouseState(&px, &py);
+  EXPECT_EQ(px, 123);
+  EXPECT_EQ(py, 45);
+  MarkMouseFresh();
+  EXPECT_EQ(MouseAxis(0), 0);  // the move to the old position is no motion
+  Push(MotionEvent(130, 40, 7, -5));
+  MarkMouseFresh();
+  EXPECT_EQ(MouseAxis(0), 7);
+  EXPECT_EQ(MouseAxis(1), -5);
+
+  SDL_GL_DeleteContext(context);
+  SDL_DestroyWindow(window);
+}
+
+}  // namespace
