@@ -12,6 +12,7 @@
 #include "runtime/files/archive_index.h"
 #include "runtime/files/lzo_member.h"
 #include "tests/files/archive_fixture.h"
+#include "tests/files/files_test_support.h"
 
 namespace {
 
@@ -23,9 +24,8 @@ using archivetest::PutLittle32;
 class ArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = testenv::MakeDir("archive");
+    folder_ = EnterWorkFolder("archive");
     program_ = folder_ + "/program";
-    ASSERT_EQ(chdir(folder_.c_str()), 0);
   }
   void TearDown() override { CloseArchiveReaders(); }
 
@@ -184,7 +184,7 @@ TEST_F(ArchiveTest, LinkPlantedAtTheTemporaryNameIsNotFollowed) {
 
 TEST_F(ArchiveTest, ProgramEndDeletesEveryTemporaryFile) {
   Install({{"a.txt", "A"}, {"song.ogg", "music"}});
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END(
       {
         RtString media;
         RtString music;
@@ -194,8 +194,7 @@ TEST_F(ArchiveTest, ProgramEndDeletesEveryTemporaryFile) {
           EndProgramNormally();
         }
         std::_Exit(3);
-      },
-      ::testing::ExitedWithCode(0), "");
+      });
   EXPECT_TRUE(PrivateFiles().empty());
 }
 
