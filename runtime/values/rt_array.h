@@ -66,7 +66,9 @@ int CompareSign(R result) {
 template <typename T>
 class RtArray {
  public:
-  RtArray() noexcept : elements_(inline_.Data()), capacity_(rt_array_detail::InlineBlock<T>::kCount) {}
+  // elements_ is pointed at the inline block in the body: done in the
+  // initialiser list, GCC reports a use of the block before it is initialised.
+  RtArray() noexcept : capacity_(rt_array_detail::InlineBlock<T>::kCount) { elements_ = inline_.Data(); }
 
   RtArray(const RtArray& other) : RtArray() { CopyFrom(other); }
 
