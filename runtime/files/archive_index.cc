@@ -52,7 +52,11 @@ bool NextArchiveEntry(int fd, ArchiveDirectory& dir, ArchiveEntry& entry) {
     return false;
   }
   const size_t nameLength = bytes[0];
-  if (nameLength == 0 || 1 + nameLength + 8 > room) return false;
+  if (nameLength == 0) {
+    dir.Ended = true;
+    return false;
+  }
+  if (1 + nameLength + 8 > room) return false;
   entry.Name.assign(reinterpret_cast<const char*>(bytes + 1), nameLength);
   entry.DataOffset = Little32(bytes + 1 + nameLength);
   entry.StoredSize = static_cast<uint32_t>(Little32(bytes + 1 + nameLength + 4));

@@ -22,6 +22,7 @@ struct ArchiveDirectory {
   int32_t DirectoryOffset = 0;
   bool FromEnd = false;   // offsets count back from the end of the file
   int64_t Cursor = 0;     // position of the next entry; may lie outside the file
+  bool Ended = false;     // the end marker was read
 };
 
 enum class TrailerStatus {
