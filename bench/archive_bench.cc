@@ -43,7 +43,7 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
 
 // Game-like data: words and numbers that LZO1X-1 packs to about 42 %.
 std::string TextLike(size_t size) {
-  static const char* const kWords[] = {"wave ", "path ", "enemy ", "tile\r\n", "sprite ",
+  static const char* const kWords[] = {"wave ",  "path ",   "enemy ", "tile\r\n", "sprite ",
                                        "level ", "bullet ", "score ", "player\n", "frame "};
   std::mt19937 random(11);
   std::string bytes;

@@ -13,14 +13,30 @@ static_assert(sizeof(ObjectRecord) == kObjectFieldCount * sizeof(int32_t));
 namespace {
 
 constexpr int32_t ObjectRecord::*kObjectFields[kObjectFieldCount] = {
-    &ObjectRecord::AnimationBase, &ObjectRecord::Hits,           &ObjectRecord::PathSpeed,
-    &ObjectRecord::FireAim,       &ObjectRecord::Points,         &ObjectRecord::FireRate,
-    &ObjectRecord::BulletSpeed,   &ObjectRecord::BulletLife,     &ObjectRecord::BlocksLevelEnd,
-    &ObjectRecord::LoopPath,      &ObjectRecord::Shootable,      &ObjectRecord::Solid,
-    &ObjectRecord::HarmsOnContact, &ObjectRecord::DiesOnContact, &ObjectRecord::SpriteSlot,
-    &ObjectRecord::Heading,       &ObjectRecord::X,              &ObjectRecord::Y,
-    &ObjectRecord::OffsetX,       &ObjectRecord::OffsetY,        &ObjectRecord::NextFireTick,
-    &ObjectRecord::HurtTimer,     &ObjectRecord::ActionStart,    &ObjectRecord::Action,
+    &ObjectRecord::AnimationBase,
+    &ObjectRecord::Hits,
+    &ObjectRecord::PathSpeed,
+    &ObjectRecord::FireAim,
+    &ObjectRecord::Points,
+    &ObjectRecord::FireRate,
+    &ObjectRecord::BulletSpeed,
+    &ObjectRecord::BulletLife,
+    &ObjectRecord::BlocksLevelEnd,
+    &ObjectRecord::LoopPath,
+    &ObjectRecord::Shootable,
+    &ObjectRecord::Solid,
+    &ObjectRecord::HarmsOnContact,
+    &ObjectRecord::DiesOnContact,
+    &ObjectRecord::SpriteSlot,
+    &ObjectRecord::Heading,
+    &ObjectRecord::X,
+    &ObjectRecord::Y,
+    &ObjectRecord::OffsetX,
+    &ObjectRecord::OffsetY,
+    &ObjectRecord::NextFireTick,
+    &ObjectRecord::HurtTimer,
+    &ObjectRecord::ActionStart,
+    &ObjectRecord::Action,
 };
 
 int32_t CheckedField(int32_t field) {
@@ -30,11 +46,17 @@ int32_t CheckedField(int32_t field) {
 
 }  // namespace
 
-AnimationRecord::AnimationRecord() { Frames.Dimension(2); }
+AnimationRecord::AnimationRecord() {
+  Frames.Dimension(2);
+}
 
-WaveRecord::WaveRecord() { Objects.Dimension(1); }
+WaveRecord::WaveRecord() {
+  Objects.Dimension(1);
+}
 
-LevelRecord::LevelRecord() { Layers.Dimension(2); }
+LevelRecord::LevelRecord() {
+  Layers.Dimension(2);
+}
 
 GameRecord::GameRecord()
     : ProjectPath("projects/Skylane.ZORAX"), TitleText("Your Game\nPress fire to start") {

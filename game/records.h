@@ -18,15 +18,20 @@ struct ImageRecord {
 };
 
 // Animations come in groups of four per actor, in this order.
-enum AnimationAction : int32_t { kActionMove = 0, kActionShoot = 1, kActionDie = 2, kActionBullet = 3 };
+enum AnimationAction : int32_t {
+  kActionMove = 0,
+  kActionShoot = 1,
+  kActionDie = 2,
+  kActionBullet = 3
+};
 
 struct AnimationRecord {
   AnimationRecord();
-  RtString Name;             // set after loading ("Player 1, Move" and so on)
-  RtArray<int32_t> Frames;   // indexes into Sprites; 2 frames of 0 by default
-  int32_t Mode = 2;          // how the frame is chosen (-1, 0 or positive)
-  int32_t Speed = 0;         // frame number grows with (Speed + 1) x ms / 500
-  int32_t Sound = 0;         // sound slot played for the action; 0 for none
+  RtString Name;            // set after loading ("Player 1, Move" and so on)
+  RtArray<int32_t> Frames;  // indexes into Sprites; 2 frames of 0 by default
+  int32_t Mode = 2;         // how the frame is chosen (-1, 0 or positive)
+  int32_t Speed = 0;        // frame number grows with (Speed + 1) x ms / 500
+  int32_t Sound = 0;        // sound slot played for the action; 0 for none
 };
 
 struct PathPoint {
@@ -69,8 +74,8 @@ struct WaveRecord {
   WaveRecord();
   RtArray<int32_t> SpawnPositions;  // scroll positions that launch every object
   RtArray<PathPoint> Path;
-  RtArray<ObjectRecord> Objects;    // launched together; 1 default object
-  double PathLength = 0.0;          // 4 x the number of path points, set at level start
+  RtArray<ObjectRecord> Objects;  // launched together; 1 default object
+  double PathLength = 0.0;        // 4 x the number of path points, set at level start
 };
 
 struct LevelRecord {
@@ -79,18 +84,18 @@ struct LevelRecord {
   int32_t TileCollision = 2;         // 0 nothing, 1 wall, 2 deadly
   int32_t ScrollMode = 1;            // 0 still, 1 constant speed, 2 pushed by players
   int32_t ScrollSpeed = 3;
-  int32_t Duration = 30;             // seconds, kept but unused
+  int32_t Duration = 30;  // seconds, kept but unused
   RtArray<WaveRecord> Waves;
 };
 
 struct GameRecord {
   GameRecord();
-  RtString ProjectPath;             // start of the sound file names
-  RtArray<ImageRecord> Tiles;       // 2 default images
-  RtArray<ImageRecord> Sprites;     // 20 default images
+  RtString ProjectPath;          // start of the sound file names
+  RtArray<ImageRecord> Tiles;    // 2 default images
+  RtArray<ImageRecord> Sprites;  // 20 default images
   RtArray<AnimationRecord> Animations;
-  RtArray<LevelRecord> Levels;      // 1 default level
-  RtArray<ObjectRecord> Players;    // 2 default players
+  RtArray<LevelRecord> Levels;    // 1 default level
+  RtArray<ObjectRecord> Players;  // 2 default players
   RtString TitleText;
 };
 

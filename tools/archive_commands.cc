@@ -45,7 +45,9 @@ const char kExtractHelp[] =
     "is named; names match regardless of letter case) into DIR, which is created\n"
     "when missing. Existing files of the same names are replaced.\n";
 
-std::string SystemError() { return std::strerror(errno); }
+std::string SystemError() {
+  return std::strerror(errno);
+}
 
 // Positional arguments and the value of one option ("-o" or "-d").
 struct Arguments {
@@ -166,7 +168,8 @@ int PackCommand(const std::vector<std::string>& args) {
   }
   ArchiveDirectory existing;
   if (ReadArchiveTrailer(in, existing) == TrailerStatus::kFound) {
-    return ToolFailure(command, program + " already carries a media archive; pack the bare program");
+    return ToolFailure(command,
+                       program + " already carries a media archive; pack the bare program");
   }
 
   // Writing over an input would destroy it before it is read.

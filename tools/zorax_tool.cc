@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
   for (const ToolCommand& command : kCommands) {
     if (name == command.Name) return command.Main(std::vector<std::string>(argv + 2, argv + argc));
   }
-  std::fprintf(stderr, "zorax-tool: unknown command '%s' (see 'zorax-tool --help')\n", name.c_str());
+  std::fprintf(stderr, "zorax-tool: unknown command '%s' (see 'zorax-tool --help')\n",
+               name.c_str());
   return kToolBadUsage;
 }

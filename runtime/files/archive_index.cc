@@ -16,7 +16,9 @@ int32_t Little32(const uint8_t* at) {
                               static_cast<uint32_t>(at[3]) << 24);
 }
 
-char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 }  // namespace
 
@@ -79,8 +81,7 @@ bool ReadStoredMember(int fd, const ArchiveDirectory& dir, const ArchiveEntry& e
   uint64_t start = 0;
   if (!MemberDataPosition(dir, entry, start)) return false;
   stored.resize(entry.StoredSize);
-  if (ReadUpToAt(fd, stored.data(), stored.size(), start) !=
-      static_cast<ssize_t>(stored.size())) {
+  if (ReadUpToAt(fd, stored.data(), stored.size(), start) != static_cast<ssize_t>(stored.size())) {
     stored.clear();
     return false;
   }

@@ -20,9 +20,9 @@ inline constexpr uint32_t kArchiveTrailerSize = 7;  // tag + DirectoryOffset
 struct ArchiveDirectory {
   uint64_t FileSize = 0;
   int32_t DirectoryOffset = 0;
-  bool FromEnd = false;   // offsets count back from the end of the file
-  int64_t Cursor = 0;     // position of the next entry; may lie outside the file
-  bool Ended = false;     // the end marker was read
+  bool FromEnd = false;  // offsets count back from the end of the file
+  int64_t Cursor = 0;    // position of the next entry; may lie outside the file
+  bool Ended = false;    // the end marker was read
 };
 
 enum class TrailerStatus {

@@ -16,8 +16,7 @@ constexpr uint64_t kMaxOffset = INT32_MAX;
 
 }  // namespace
 
-bool AddArchiveMember(ArchiveWriter& writer, std::string_view name,
-                      std::span<const uint8_t> data) {
+bool AddArchiveMember(ArchiveWriter& writer, std::string_view name, std::span<const uint8_t> data) {
   if (!IsSafeMemberName(name)) {
     writer.Error = "member name \"" + std::string(name) +
                    "\" must be 1 to 255 bytes without \"/\", \"\\\" or \"..\"";
@@ -62,9 +61,9 @@ bool FinishArchive(ArchiveWriter& writer) {
   }
   // Offsets from the end are the distance from the position to the file's end.
   auto offsetOf = [&](uint64_t archivePosition) -> uint32_t {
-    const int64_t offset = writer.FromStart
-                               ? static_cast<int64_t>(writer.BaseSize + archivePosition)
-                               : static_cast<int64_t>(archivePosition) - static_cast<int64_t>(total);
+    const int64_t offset =
+        writer.FromStart ? static_cast<int64_t>(writer.BaseSize + archivePosition)
+                         : static_cast<int64_t>(archivePosition) - static_cast<int64_t>(total);
     return static_cast<uint32_t>(static_cast<int32_t>(offset));
   };
   std::string& out = writer.Pending;

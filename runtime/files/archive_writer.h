@@ -25,8 +25,7 @@ struct ArchiveWriter {
 // Packs one member and appends it to Pending. False (with Error set) for a
 // name that is unsafe or already used (letter case ignored), a member larger
 // than kMaxMemberSize, or an archive that would no longer fit 32-bit offsets.
-bool AddArchiveMember(ArchiveWriter& writer, std::string_view name,
-                      std::span<const uint8_t> data);
+bool AddArchiveMember(ArchiveWriter& writer, std::string_view name, std::span<const uint8_t> data);
 
 // Appends the directory, its end marker and the trailer to Pending. False
 // (with Error set) when the offsets do not fit in 32 bits.

@@ -31,9 +31,9 @@ constexpr uint32_t kLineBytes = 1024;
 constexpr uint32_t kLineChunk = 64;
 
 struct ChannelEntry {
-  int Handle = -1;        // -1 when the channel is closed
-  int32_t Size = 0;       // file size taken when opened for reading; 0 for writing
-  int32_t Position = 0;   // bytes consumed, as counted by the channel commands
+  int Handle = -1;              // -1 when the channel is closed
+  int32_t Size = 0;             // file size taken when opened for reading; 0 for writing
+  int32_t Position = 0;         // bytes consumed, as counted by the channel commands
   std::vector<uint8_t> Buffer;  // read-ahead; Buffer[Next..Length) not yet handed out
   size_t Length = 0;
   size_t Next = 0;
@@ -53,8 +53,8 @@ ChannelEntry& CheckedChannel(int32_t channel) {
 
 // The position is a 32-bit count that wraps like the one it mirrors.
 void AddToPosition(ChannelEntry& entry, int64_t amount) {
-  entry.Position = static_cast<int32_t>(static_cast<uint32_t>(entry.Position) +
-                                        static_cast<uint32_t>(amount));
+  entry.Position =
+      static_cast<int32_t>(static_cast<uint32_t>(entry.Position) + static_cast<uint32_t>(amount));
 }
 
 void ReleaseEntry(ChannelEntry& entry) {
@@ -199,7 +199,9 @@ int32_t OpenChannel(int32_t channel, const RtString& path, int32_t mode) {
   return 1;
 }
 
-void CloseChannel(int32_t channel) { ReleaseEntry(CheckedChannel(channel)); }
+void CloseChannel(int32_t channel) {
+  ReleaseEntry(CheckedChannel(channel));
+}
 
 int32_t ChannelAtEnd(int32_t channel) {
   if (static_cast<uint32_t>(channel) >= static_cast<uint32_t>(kChannelCount)) return 1;
@@ -207,7 +209,9 @@ int32_t ChannelAtEnd(int32_t channel) {
   return entry.Size <= entry.Position ? 1 : 0;
 }
 
-int32_t ChannelPosition(int32_t channel) { return CheckedChannel(channel).Position; }
+int32_t ChannelPosition(int32_t channel) {
+  return CheckedChannel(channel).Position;
+}
 
 void SeekChannel(int32_t channel, int32_t offset, int32_t origin) {
   ChannelEntry& entry = CheckedChannel(channel);
@@ -258,7 +262,9 @@ void ReadUInt16(int32_t channel, int32_t& out) {
   out = static_cast<int32_t>(Little(bytes, 2));
 }
 
-void ReadUInt32(int32_t channel, int32_t& out) { ReadInt32(channel, out); }
+void ReadUInt32(int32_t channel, int32_t& out) {
+  ReadInt32(channel, out);
+}
 
 void ReadFloat64AsInteger(int32_t channel, int32_t& out) {
   uint8_t bytes[8];
@@ -362,9 +368,15 @@ void WriteInt16(int32_t channel, int32_t value) {
 void WriteInt32(int32_t channel, int32_t value) {
   WriteLittle(channel, static_cast<uint32_t>(value), 4);
 }
-void WriteUInt8(int32_t channel, int32_t value) { WriteInt8(channel, value); }
-void WriteUInt16(int32_t channel, int32_t value) { WriteInt16(channel, value); }
-void WriteUInt32(int32_t channel, int32_t value) { WriteInt32(channel, value); }
+void WriteUInt8(int32_t channel, int32_t value) {
+  WriteInt8(channel, value);
+}
+void WriteUInt16(int32_t channel, int32_t value) {
+  WriteInt16(channel, value);
+}
+void WriteUInt32(int32_t channel, int32_t value) {
+  WriteInt32(channel, value);
+}
 
 void WriteString(int32_t channel, const RtString& value) {
   WriteBytes(channel, value.CStr(), value.Length());
@@ -392,9 +404,13 @@ void WriteLine(int32_t channel, const RtString& value) {
   WriteBytes(channel, bytes.data(), bytes.size());
 }
 
-void WriteLineReal(int32_t channel, double value) { WriteLine(channel, NumberToText(value)); }
+void WriteLineReal(int32_t channel, double value) {
+  WriteLine(channel, NumberToText(value));
+}
 
-void WriteLineInteger(int32_t channel, int32_t value) { WriteLine(channel, NumberToText(value)); }
+void WriteLineInteger(int32_t channel, int32_t value) {
+  WriteLine(channel, NumberToText(value));
+}
 
 void CloseAllChannels() {
   for (ChannelEntry& entry : ChannelTable()) {

@@ -30,14 +30,14 @@ int32_t ChannelPosition(int32_t channel);
 void SeekChannel(int32_t channel, int32_t offset, int32_t origin);
 
 // Binary reads (1, 1, 2, 4, n, 2, 4, 8 and 4 bytes).
-void ReadInt8(int32_t channel, int32_t& out);     // sign-extended
-void ReadUInt8(int32_t channel, int32_t& out);    // 0 .. 255
-void ReadInt16(int32_t channel, int32_t& out);    // sign-extended
+void ReadInt8(int32_t channel, int32_t& out);   // sign-extended
+void ReadUInt8(int32_t channel, int32_t& out);  // 0 .. 255
+void ReadInt16(int32_t channel, int32_t& out);  // sign-extended
 void ReadInt32(int32_t channel, int32_t& out);
 // n raw bytes; the text ends at the first zero byte. n below 1: "" and nothing read.
 void ReadFixedString(int32_t channel, RtString& out, int32_t n);
-void ReadUInt16(int32_t channel, int32_t& out);   // 0 .. 65535
-void ReadUInt32(int32_t channel, int32_t& out);   // same bits as ReadInt32
+void ReadUInt16(int32_t channel, int32_t& out);  // 0 .. 65535
+void ReadUInt32(int32_t channel, int32_t& out);  // same bits as ReadInt32
 // A double truncated toward zero; NaN and values outside int32 give INT32_MIN.
 void ReadFloat64AsInteger(int32_t channel, int32_t& out);
 void ReadFloat32(int32_t channel, double& out);
@@ -45,8 +45,8 @@ void ReadFloat32(int32_t channel, double& out);
 // One text line of up to 1024 bytes, without its CR LF or LF. Reading a line
 // at the end of the file ends the program with error 3.
 void ReadLine(int32_t channel, RtString& out);
-void ReadLineReal(int32_t channel, double& out);     // the line as a real (atof)
-void ReadLineInteger(int32_t channel, int32_t& out); // the line as an integer (atoi)
+void ReadLineReal(int32_t channel, double& out);      // the line as a real (atof)
+void ReadLineInteger(int32_t channel, int32_t& out);  // the line as an integer (atoi)
 
 // Binary writes (1, 2, 4, 1, length, 2, 4, 8 and 4 bytes).
 void WriteInt8(int32_t channel, int32_t value);   // low 8 bits

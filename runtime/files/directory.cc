@@ -14,7 +14,9 @@
 
 namespace {
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Fold(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool IsFolder(DIR* folder, const dirent* entry) {
   if (entry->d_type == DT_DIR) return true;

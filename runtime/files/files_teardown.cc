@@ -16,4 +16,6 @@ void ReleaseFiles() {
 
 }  // namespace
 
-void EnsureFilesTeardown() { SetTeardownHook(TeardownStep::kChannels, ReleaseFiles); }
+void EnsureFilesTeardown() {
+  SetTeardownHook(TeardownStep::kChannels, ReleaseFiles);
+}

@@ -13,11 +13,17 @@ namespace {
 
 constexpr uint64_t kMaxIniFileSize = uint64_t{1} << 30;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
-bool EndsName(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '='; }
+bool EndsName(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '=';
+}
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char Fold(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;

@@ -13,7 +13,9 @@
 
 namespace {
 
-bool LineNumberOk(int32_t n) { return n >= 0 && n < kLineFileLines; }
+bool LineNumberOk(int32_t n) {
+  return n >= 0 && n < kLineFileLines;
+}
 
 RtString LineText(std::string_view text) {
   const size_t zero = text.find('\0');
@@ -84,7 +86,9 @@ RtString LineGetText(const RtString& path, int32_t n) {
   return text.empty() ? RtString("NO_DATA") : RtString(text);
 }
 
-double LineGetReal(const RtString& path, int32_t n) { return TextToReal(LineGetText(path, n)); }
+double LineGetReal(const RtString& path, int32_t n) {
+  return TextToReal(LineGetText(path, n));
+}
 
 int32_t LineGetInteger(const RtString& path, int32_t n) {
   return TextToInteger(LineGetText(path, n));

@@ -65,8 +65,8 @@ UnpackStatus UnpackMember(std::span<const uint8_t> stored, UnpackedMember& out) 
     return UnpackStatus::kMalformed;
   }
   lzo_uint produced = static_cast<lzo_uint>(declared);
-  const int result = lzo1x_decompress_safe(stream.data(), stream.size(), buffer.get(), &produced,
-                                           nullptr);
+  const int result =
+      lzo1x_decompress_safe(stream.data(), stream.size(), buffer.get(), &produced, nullptr);
   if (result != LZO_E_OK) return UnpackStatus::kCorrupt;
   if (produced != declared) return UnpackStatus::kMalformed;
   out.Data = std::move(buffer);

@@ -44,8 +44,8 @@ inline std::string RandomBytes(size_t size, uint32_t seed) {
 
 // Text-like bytes that compress moderately.
 inline std::string TextBytes(size_t size, uint32_t seed) {
-  static const char* const kWords[] = {"alpha ", "bravo ", "charlie ", "delta\r\n", "echo ",
-                                       "foxtrot ", "golf ", "hotel ", "india\n", "juliet "};
+  static const char* const kWords[] = {"alpha ",   "bravo ", "charlie ", "delta\r\n", "echo ",
+                                       "foxtrot ", "golf ",  "hotel ",   "india\n",   "juliet "};
   std::mt19937 random(seed);
   std::string bytes;
   while (bytes.size() < size) bytes += kWords[random() % 10];

@@ -98,7 +98,8 @@ TEST_F(ArchiveTest, TemporaryFileIsNamedFromOffsetSizeAndMemberName) {
   EXPECT_EQ(MemberTemporaryName(0, 26, "a"), "dozAAa");
 
   const std::string bytes = Install({{"Level.DAT", archivetest::TextBytes(5000, 9)}});
-  const size_t directory = bytes.size() + static_cast<int32_t>(GetLittle32(bytes, bytes.size() - 4));
+  const size_t directory =
+      bytes.size() + static_cast<int32_t>(GetLittle32(bytes, bytes.size() - 4));
   const int32_t dataOffset = static_cast<int32_t>(GetLittle32(bytes, directory + 1 + 9));
   const uint32_t storedSize = GetLittle32(bytes, directory + 1 + 9 + 4);
   RtString output;
@@ -184,17 +185,16 @@ TEST_F(ArchiveTest, LinkPlantedAtTheTemporaryNameIsNotFollowed) {
 
 TEST_F(ArchiveTest, ProgramEndDeletesEveryTemporaryFile) {
   Install({{"a.txt", "A"}, {"song.ogg", "music"}});
-  EXPECT_PROGRAM_END(
-      {
-        RtString media;
-        RtString music;
-        if (ResolveMediaPath(MediaArchive(), RtString("a.txt"), media) == 1 &&
-            ResolveMediaPath(MusicArchive(), RtString("song.ogg"), music) == 1 &&
-            PrivateFiles().size() == 2) {
-          EndProgramNormally();
-        }
-        std::_Exit(3);
-      });
+  EXPECT_PROGRAM_END({
+    RtString media;
+    RtString music;
+    if (ResolveMediaPath(MediaArchive(), RtString("a.txt"), media) == 1 &&
+        ResolveMediaPath(MusicArchive(), RtString("song.ogg"), music) == 1 &&
+        PrivateFiles().size() == 2) {
+      EndProgramNormally();
+    }
+    std::_Exit(3);
+  });
   EXPECT_TRUE(PrivateFiles().empty());
 }
 
@@ -205,7 +205,9 @@ struct Damage {
   void (*Apply)(std::string& bytes, size_t directory);
 };
 
-void PrintTo(const Damage& damage, std::ostream* out) { *out << damage.What; }
+void PrintTo(const Damage& damage, std::ostream* out) {
+  *out << damage.What;
+}
 
 void SetDirectoryOffset(std::string& bytes, int64_t offset) {
   PutLittle32(bytes, bytes.size() - 4, static_cast<uint32_t>(static_cast<int32_t>(offset)));
@@ -223,10 +225,12 @@ const Damage kDamages[] = {
     {"directory past the file",
      [](std::string& b, size_t) { SetDirectoryOffset(b, static_cast<int64_t>(b.size()) + 10); }},
     {"directory in the trailer", [](std::string& b, size_t) { SetDirectoryOffset(b, -5); }},
-    {"most negative directory offset", [](std::string& b, size_t) { SetDirectoryOffset(b, INT32_MIN); }},
+    {"most negative directory offset",
+     [](std::string& b, size_t) { SetDirectoryOffset(b, INT32_MIN); }},
     {"data before the file",
      [](std::string& b, size_t d) {
-       PutLittle32(b, d + kDataOffsetField, static_cast<uint32_t>(-static_cast<int32_t>(b.size()) - 1));
+       PutLittle32(b, d + kDataOffsetField,
+                   static_cast<uint32_t>(-static_cast<int32_t>(b.size()) - 1));
      }},
     {"data after the file",
      [](std::string& b, size_t d) { PutLittle32(b, d + kDataOffsetField, 100); }},
@@ -253,6 +257,7 @@ const Damage kDamages[] = {
      [](std::string& b, size_t d) {
        b[d] = static_cast<char>(200);  // claims a name running into the trailer
      }},
+    {"member name with a separator", [](std::string& b, size_t d) { b[d + 2] = '/'; }},
     {"member named ..",
      [](std::string& b, size_t d) {
        b[d] = 2;
@@ -274,7 +279,10 @@ TEST_P(DamagedArchiveTest, LookupFailsQuietly) {
   testenv::WriteFile(program_, bytes);
   OpenArchiveReaders(program_);
 
-  const char* request = std::string(GetParam().What) == "member named .." ? ".." : "m.bin";
+  const std::string what = GetParam().What;
+  const char* request = what == "member named .."                ? ".."
+                        : what == "member name with a separator" ? "m/bin"
+                                                                 : "m.bin";
   RtString output("untouched");
   const int result = ResolveMediaPath(MediaArchive(), RtString(request), output);
   EXPECT_EQ(result, 0);
@@ -293,11 +301,12 @@ INSTANTIATE_TEST_SUITE_P(Archive, DamagedArchiveTest, ::testing::ValuesIn(kDamag
                          });
 
 TEST_F(ArchiveTest, CorruptStreamGivesAnEmptyMember) {
-  std::string bytes = archivetest::WriteProgram(
-      program_, {{"m.bin", archivetest::TextBytes(20000, 5)}});
+  std::string bytes =
+      archivetest::WriteProgram(program_, {{"m.bin", archivetest::TextBytes(20000, 5)}});
   const size_t directory =
       bytes.size() + static_cast<int32_t>(GetLittle32(bytes, bytes.size() - 4));
-  const size_t data = bytes.size() + static_cast<int32_t>(GetLittle32(bytes, directory + kDataOffsetField));
+  const size_t data =
+      bytes.size() + static_cast<int32_t>(GetLittle32(bytes, directory + kDataOffsetField));
   const uint32_t stored = GetLittle32(bytes, directory + kStoredSizeField);
   // Overwrite the stream with bytes that cannot be a valid LZO1X stream of this size.
   for (size_t i = data + 4; i < data + stored; ++i) bytes[i] = static_cast<char>(0xFF);
@@ -311,8 +320,8 @@ TEST_F(ArchiveTest, CorruptStreamGivesAnEmptyMember) {
 
 TEST_F(ArchiveTest, RandomlyDamagedArchivesNeverEscapeThePrivateFolder) {
   const std::string good = archivetest::WriteProgram(
-      program_, {{"a.bin", archivetest::TextBytes(3000, 7)}, {"b.bin", "bee"}},
-      false, archivetest::ProgramImage(64));
+      program_, {{"a.bin", archivetest::TextBytes(3000, 7)}, {"b.bin", "bee"}}, false,
+      archivetest::ProgramImage(64));
   std::mt19937 random(1234);
   for (int round = 0; round < 400; ++round) {
     std::string bytes = good;
@@ -338,8 +347,9 @@ TEST_F(ArchiveTest, RandomlyDamagedArchivesNeverEscapeThePrivateFolder) {
 }
 
 TEST(LzoMemberTest, StoredFormCarriesTheSizeAndRoundTrips) {
-  for (const std::string& data : {std::string(), std::string("a"), archivetest::TextBytes(100000, 4),
-                                  archivetest::RandomBytes(70000, 8)}) {
+  for (const std::string& data :
+       {std::string(), std::string("a"), archivetest::TextBytes(100000, 4),
+        archivetest::RandomBytes(70000, 8)}) {
     std::vector<uint8_t> stored;
     ASSERT_TRUE(PackMember({reinterpret_cast<const uint8_t*>(data.data()), data.size()}, stored));
     EXPECT_EQ(DeclaredUnpackedSize(stored), data.size());

@@ -116,36 +116,6 @@ TEST_F(ChannelTest, WritesAreByteExact) {
             "abline\r\n0.1\r\n2\r\n-7\r\n");
 }
 
-TEST_F(ChannelTest, WrittenValuesReadBack) {
-  Written([] {
-    WriteInt16(1, -12345);
-    WriteUInt16(1, 54321);
-    WriteInt32(1, INT32_MIN);
-    WriteFloat32(1, -2.5);
-    WriteFloat64(1, 123456.75);
-    WriteLineInteger(1, 42);
-    WriteLineReal(1, -0.25);
-  });
-  ASSERT_EQ(OpenChannel(2, RtString("out.bin"), 1), 1);
-  int32_t value = 0;
-  double real = 0;
-  ReadInt16(2, value);
-  EXPECT_EQ(value, -12345);
-  ReadUInt16(2, value);
-  EXPECT_EQ(value, 54321);
-  ReadInt32(2, value);
-  EXPECT_EQ(value, INT32_MIN);
-  ReadFloat32(2, real);
-  EXPECT_EQ(real, -2.5);
-  ReadFloat64AsInteger(2, value);
-  EXPECT_EQ(value, 123456);
-  ReadLineInteger(2, value);
-  EXPECT_EQ(value, 42);
-  ReadLineReal(2, real);
-  EXPECT_EQ(real, -0.25);
-  EXPECT_EQ(ChannelAtEnd(2), 1);
-}
-
 TEST_F(ChannelTest, FixedStringStopsAtItsPaddingButConsumesAll) {
   OpenWith(Bytes("AB\0\0\0\0\0\0CD", 10));
   RtString text("old");
@@ -311,16 +281,6 @@ TEST_F(ChannelTest, ClosedChannelsAndShortReadsEndTheProgram) {
   // A read channel cannot be written.
   EXPECT_RUNTIME_ERROR(WriteInt8(0, 1), 3);
   EXPECT_RUNTIME_ERROR(SeekChannel(0, 0, -1); ReadInt8(0, value), 3);
-}
-
-TEST_F(ChannelTest, ProgramEndClosesEveryChannel) {
-  EXPECT_PROGRAM_END(
-      {
-        OpenChannel(0, RtString("out.bin"), 0);
-        WriteString(0, RtString("kept"));
-        EndProgramNormally();
-      });
-  EXPECT_EQ(testenv::ReadFile("out.bin"), "kept");
 }
 
 }  // namespace

@@ -104,13 +104,27 @@ TEST(WildcardTest, StarsQuestionMarksAndCase) {
     int32_t Match;
   };
   const Case cases[] = {
-      {"*.bmp", "FONT.bmp", 1},  {"*.bmp", "font.BMP", 1}, {"*.bmp", "font.bmpx", 0},
-      {"a?c", "abc", 1},         {"a?c", "a.c", 0},        {"a?c", "ac", 0},
-      {"**", "", 1},             {"*", "anything", 1},     {"", "", 1},
-      {"", "a", 0},              {"a", "", 0},             {"a*b*c", "aXbYbZc", 1},
-      {"a*b*c", "aXbYbZ", 0},    {"*a", "banana", 1},      {"*.*", "noext", 0},
-      {"*.*", "a.b.c", 1},       {"?*", ".hidden", 0},     {"*?", "a.", 0},
-      {"*x*", "abc", 0},         {"A*Z", "abcz", 1},      {"*?", ".a", 1},
+      {"*.bmp", "FONT.bmp", 1},
+      {"*.bmp", "font.BMP", 1},
+      {"*.bmp", "font.bmpx", 0},
+      {"a?c", "abc", 1},
+      {"a?c", "a.c", 0},
+      {"a?c", "ac", 0},
+      {"**", "", 1},
+      {"*", "anything", 1},
+      {"", "", 1},
+      {"", "a", 0},
+      {"a", "", 0},
+      {"a*b*c", "aXbYbZc", 1},
+      {"a*b*c", "aXbYbZ", 0},
+      {"*a", "banana", 1},
+      {"*.*", "noext", 0},
+      {"*.*", "a.b.c", 1},
+      {"?*", ".hidden", 0},
+      {"*?", "a.", 0},
+      {"*x*", "abc", 0},
+      {"A*Z", "abcz", 1},
+      {"*?", ".a", 1},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(MatchWildcard(RtString(c.Pattern), RtString(c.Name)), c.Match)

@@ -23,19 +23,19 @@ inline const bool kStrictProgramEnd = (SetProgramExitHandler(ProgramEndOutsideAD
 
 // Runs statement in a child process, which must end through the program end
 // with exit code 0.
-#define EXPECT_PROGRAM_END(statement)                                                        \
-  EXPECT_EXIT(                                                                               \
-      {                                                                                      \
-        SetProgramExitHandler(nullptr);                                                      \
-        statement;                                                                           \
-      },                                                                                     \
+#define EXPECT_PROGRAM_END(statement)   \
+  EXPECT_EXIT(                          \
+      {                                 \
+        SetProgramExitHandler(nullptr); \
+        statement;                      \
+      },                                \
       ::testing::ExitedWithCode(0), "")
 
 // As EXPECT_PROGRAM_END, and the end must have logged "Runtime error <code>".
-#define EXPECT_RUNTIME_ERROR(statement, code)                                               \
-  do {                                                                                      \
-    DeleteErrorLog();                                                                       \
-    EXPECT_PROGRAM_END(statement);                                                          \
+#define EXPECT_RUNTIME_ERROR(statement, code)                                              \
+  do {                                                                                     \
+    DeleteErrorLog();                                                                      \
+    EXPECT_PROGRAM_END(statement);                                                         \
     EXPECT_NE(testenv::ReadErrorLog().find("Runtime error " #code ":"), std::string::npos) \
-        << testenv::ReadErrorLog();                                                         \
+        << testenv::ReadErrorLog();                                                        \
   } while (0)

@@ -10,7 +10,7 @@ namespace {
 
 void ExpectDefaultObject(const ObjectRecord& object) {
   const int32_t expected[kObjectFieldCount] = {0, 3, 2, 0, 100, 2, 2, 2000, 0, 0, 1, 1,
-                                               1, 1, 0, 2, 0, 0,   0, 0, 0, 0,    0, 0};
+                                               1, 1, 0, 2, 0,   0, 0, 0,    0, 0, 0, 0};
   for (int32_t field = 0; field < kObjectFieldCount; ++field) {
     EXPECT_EQ(ObjectField(object, field), expected[field]) << "field " << field;
   }
@@ -105,7 +105,8 @@ TEST(GameRecordTest, NegativeIndexCountsFromTheEnd) {
 
 TEST(ObjectRecordTest, FieldsByNumberFollowTheStoredOrder) {
   ObjectRecord object;
-  for (int32_t field = 0; field < kObjectFieldCount; ++field) ObjectField(object, field) = 1000 + field;
+  for (int32_t field = 0; field < kObjectFieldCount; ++field)
+    ObjectField(object, field) = 1000 + field;
   EXPECT_EQ(object.AnimationBase, 1000);
   EXPECT_EQ(object.DiesOnContact, 1013);
   EXPECT_EQ(object.SpriteSlot, 1014);

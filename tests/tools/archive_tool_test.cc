@@ -78,9 +78,9 @@ std::string Noise(size_t size) {
 
 TEST_F(ArchiveToolTest, PackedProgramRunsAndReadsItsMembers) {
   const std::string noise = Noise(2 << 20);
-  const Outcome pack = Tool({"pack", testenv::BinDir() + "/archive_probe",
-                             Member("hello.txt", "hello, archive"), Member("noise.bin", noise),
-                             Member("empty", ""), "-o", Path("packed")});
+  const Outcome pack =
+      Tool({"pack", testenv::BinDir() + "/archive_probe", Member("hello.txt", "hello, archive"),
+            Member("noise.bin", noise), Member("empty", ""), "-o", Path("packed")});
   ASSERT_EQ(pack.Exit, 0) << pack.Err;
   struct stat info {};
   ASSERT_EQ(stat(Path("packed").c_str(), &info), 0);
@@ -162,14 +162,14 @@ TEST_F(ArchiveToolTest, BadFilesGiveOneLineAndLeaveNothingBehind) {
   const std::string twin = Member("sub/A.TXT", "twin");
 
   const std::vector<std::vector<std::string>> cases = {
-      {"list", program},                                   // no archive
-      {"list", Path("missing")},                           // no file
-      {"list", Path("a.txt")},                             // too short for a trailer
-      {"pack", Path("packed"), file, "-o", Path("out")},   // already packed
+      {"list", program},                                  // no archive
+      {"list", Path("missing")},                          // no file
+      {"list", Path("a.txt")},                            // too short for a trailer
+      {"pack", Path("packed"), file, "-o", Path("out")},  // already packed
       {"pack", program, Path("missing"), "-o", Path("out")},
-      {"pack", program, Path("sub"), "-o", Path("out")},   // a folder is not a member
-      {"pack", program, file, twin, "-o", Path("out")},    // one name twice
-      {"pack", program, file, "-o", file},                 // the output is an input
+      {"pack", program, Path("sub"), "-o", Path("out")},  // a folder is not a member
+      {"pack", program, file, twin, "-o", Path("out")},   // one name twice
+      {"pack", program, file, "-o", file},                // the output is an input
       {"pack", program, file, "-o", Path("no/such/folder/out")},
       {"extract", Path("packed"), "b.txt", "-d", Path("x")},
   };
