@@ -1,12 +1,50 @@
-// zorax-tool: the command-line companion of the player.
+// zorax-tool: the command-line companion of the player. This file only picks
+// the command; each family of commands lives in a file of its own.
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tools/archive_commands.h"
+#include "tools/tool_support.h"
+
+namespace {
+
+struct ToolCommand {
+  const char* Name;
+  const char* Summary;
+  ToolCommandMain Main;
+};
+
+const ToolCommand kCommands[] = {
+    {"pack", "append a media archive of files to a copy of a program", PackCommand},
+    {"list", "show the members of a program's media archive", ListCommand},
+    {"extract", "unpack members of a program's media archive", ExtractCommand},
+};
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "usage: zorax-tool COMMAND [ARGS]\n\ncommands:\n");
+  for (const ToolCommand& command : kCommands) {
+    std::fprintf(out, "  %-9s %s\n", command.Name, command.Summary);
+  }
+  std::fprintf(out, "\n'zorax-tool COMMAND --help' describes a command's arguments.\n");
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-    std::printf("usage: zorax-tool COMMAND [ARGS]\n");
-    return argc < 2 ? 2 : 0;
+  if (argc < 2) {
+    std::fprintf(stderr, "zorax-tool: no command given (see 'zorax-tool --help')\n");
+    return kToolBadUsage;
   }
-  std::fprintf(stderr, "zorax-tool: unknown command '%s'\n", argv[1]);
-  return 2;
+  const std::string name = argv[1];
+  if (name == "--help" || name == "-h" || name == "help") {
+    PrintUsage(stdout);
+    return kToolOk;
+  }
+  for (const ToolCommand& command : kCommands) {
+    if (name == command.Name) return command.Main(std::vector<std::string>(argv + 2, argv + argc));
+  }
+  std::fprintf(stderr, "zorax-tool: unknown command '%s' (see 'zorax-tool --help')\n",
+               name.c_str());
+  return kToolBadUsage;
 }

@@ -1,9 +1,62 @@
-// Archive readers (stub until the files subsystem lands: loose files only).
+// The archive resolver: loose files first, then the archive appended to the
+// program file. Each member found is unpacked whole into the private
+// temporary folder; a reader keeps at most one such file alive. Anything
+// wrong with the archive makes the lookup fail quietly.
 #include "runtime/files/archive.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
+
+#include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
+#include "runtime/files/archive_index.h"
+#include "runtime/files/file_io.h"
+#include "runtime/files/lzo_member.h"
+
+namespace {
+
+void ForgetTemporaryFile(ArchiveReader& reader) {
+  if (!reader.TemporaryFile.empty()) {
+    unlink(reader.TemporaryFile.c_str());
+    reader.TemporaryFile.clear();
+  }
+}
+
+void RegisterArchiveTeardown() {
+  SetTeardownHook(TeardownStep::kArchives, CloseArchiveReaders);
+}
+
+// Finds the member named by key; false when the directory ends first.
+bool FindMember(int fd, ArchiveDirectory& dir, std::string_view key, ArchiveEntry& found) {
+  ArchiveEntry entry;
+  while (NextArchiveEntry(fd, dir, entry)) {
+    if (entry.Name.size() < key.size()) continue;
+    if (SameMemberName(entry.Name, key)) {
+      found = std::move(entry);
+      return true;
+    }
+  }
+  return false;
+}
+
+// Writes the unpacked bytes to a fresh file; false (and no file) on failure.
+bool WriteTemporaryFile(const std::string& path, const UnpackedMember& member) {
+  unlink(path.c_str());
+  int fd = CreateFileNoFollow(path);
+  if (fd < 0) {
+    std::printf("can't open \"%s\" for writing\n", path.c_str());
+    std::fflush(stdout);
+    return false;
+  }
+  bool ok = WriteAll(fd, member.Data.get(), member.Size);
+  ok = close(fd) == 0 && ok;
+  if (!ok) unlink(path.c_str());
+  return ok;
+}
+
+}  // namespace
 
 ArchiveReader& MediaArchive() {
   static ArchiveReader reader;
@@ -15,16 +68,91 @@ ArchiveReader& MusicArchive() {
   return reader;
 }
 
-void OpenArchiveReaders(const std::string&) {}
+void OpenArchiveReaders(const std::string& programPath) {
+  for (ArchiveReader* reader : {&MediaArchive(), &MusicArchive()}) {
+    ForgetTemporaryFile(*reader);
+    reader->Enabled = true;
+    reader->ArchivePath = programPath;
+  }
+  RegisterArchiveTeardown();
+}
 
-int ResolveMediaPath(ArchiveReader&, const RtString& requested, RtString& output) {
-  if (requested.Empty()) {
+void CloseArchiveReaders() {
+  for (ArchiveReader* reader : {&MediaArchive(), &MusicArchive()}) {
+    ForgetTemporaryFile(*reader);
+    *reader = ArchiveReader{};
+  }
+}
+
+std::string MemberTemporaryName(int32_t dataOffset, uint32_t storedSize, const std::string& name) {
+  std::string file = "doz";
+  file += static_cast<char>('A' + (static_cast<uint32_t>(dataOffset) & 0xFF) % 26);
+  file += static_cast<char>('A' + (storedSize & 0xFF) % 26);
+  return file + name;
+}
+
+int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString& output) {
+  // The caller may pass one string as both requested and output.
+  const std::string request = requested.Std();
+  ForgetTemporaryFile(reader);
+  if (request.empty()) {
     output = "";
     return 0;
   }
-  if (access(ToHostPath(requested.View()).c_str(), R_OK) == 0) {
-    output = requested;
+
+  int loose = OpenForReading(ToHostPath(request));
+  if (loose >= 0) {
+    close(loose);
+    output = RtString(std::string_view(request));
     return 1;
   }
-  return 0;
+
+  if (!reader.Enabled) return 0;
+  if (reader.ArchivePath.empty()) {
+    reader.Enabled = false;
+    return 0;
+  }
+  int fd = OpenForReading(reader.ArchivePath);
+  if (fd < 0) {
+    reader.Enabled = false;
+    return 0;
+  }
+
+  ArchiveDirectory dir;
+  const TrailerStatus trailer = ReadArchiveTrailer(fd, dir);
+  if (trailer == TrailerStatus::kNoTag) {
+    reader.Enabled = false;
+    close(fd);
+    return 0;
+  }
+  ArchiveEntry entry;
+  std::vector<uint8_t> stored;
+  const bool found = trailer == TrailerStatus::kFound &&
+                     FindMember(fd, dir, MemberKey(request), entry) &&
+                     IsSafeMemberName(entry.Name) && ReadStoredMember(fd, dir, entry, stored);
+  close(fd);
+  output = "";
+  if (!found) return 0;
+
+  UnpackedMember member;
+  const UnpackStatus status = UnpackMember(stored, member);
+  // A stream that does not decompress gives an empty member; a member whose
+  // header or size is broken is not offered at all.
+  if (status == UnpackStatus::kMalformed) return 0;
+  stored = {};
+
+  const std::string file = MemberTemporaryName(entry.DataOffset, entry.StoredSize, entry.Name);
+  const std::string folder = PrivateTempFolder();
+  if (folder.empty()) {
+    // Without a private folder there is nowhere safe to unpack to.
+    std::printf("can't open \"%s\" for writing\n", file.c_str());
+    std::fflush(stdout);
+    return 0;
+  }
+  const std::string path = folder + "/" + file;
+  if (!WriteTemporaryFile(path, member)) return 0;
+  RegisterArchiveTeardown();
+  reader.TemporaryFile = path;
+  output = RtString(std::string_view(path));
+  return 1;
 }

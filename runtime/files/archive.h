@@ -3,6 +3,7 @@
 // otherwise a member of the archive is unpacked to a temporary file.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "runtime/values/rt_string.h"
@@ -24,3 +25,11 @@ void OpenArchiveReaders(const std::string& programPath);
 // (unpacked member); 0 with output untouched (no usable archive) or empty
 // (nothing found, or unpacking failed).
 int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString& output);
+
+// The name of the temporary file a member unpacks to in the private temporary
+// folder: "doz", a letter from the low byte of its data offset and one from
+// that of its stored size ("A" + byte mod 26), then the member's name.
+std::string MemberTemporaryName(int32_t dataOffset, uint32_t storedSize, const std::string& name);
+
+// Program end: deletes both readers' temporary files and disables them.
+void CloseArchiveReaders();

@@ -97,6 +97,7 @@ class RtArray {
     if (n > capacity_) {
       Reset();
       Allocate(RoundToBlock(n));
+      ConstructRange(0, n);
     } else {
       int64_t keep = std::min<int64_t>(count_, n);
       for (int64_t p = 0; p < keep; ++p) elements_[p] = T();

@@ -13,56 +13,55 @@
 #include "runtime/core/config.h"
 #include "runtime/core/system.h"
 #include "runtime/values/rt_array.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
 namespace {
-
-using ::testing::ExitedWithCode;
 
 void LogStep(const char* name) { AppendErrorLog(name); }
 
 TEST(ProgramEnd, NormalEndAddsNothingToTheLog) {
   DeleteErrorLog();
-  EXPECT_EXIT(EndProgramNormally(), ExitedWithCode(0), "^$");
+  EXPECT_PROGRAM_END_MATCHING(EndProgramNormally(), "^$");
   EXPECT_EQ(testenv::ReadErrorLog(), "");
 }
 
 TEST(ProgramEnd, RuntimeErrorsEndWithCodeZeroAndATrace) {
   DeleteErrorLog();
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         RtArray<int32_t> array;
         array.Dimension(3);
         array.ElementAt(3);
       },
-      ExitedWithCode(0), "Runtime error 9: index out of range");
+      "Runtime error 9: index out of range");
   EXPECT_EQ(testenv::ReadErrorLog(), "Runtime error 9: index out of range\r\n");
 
   DeleteErrorLog();
-  EXPECT_EXIT(RaiseRuntimeError(kErrorChannel), ExitedWithCode(0),
-              "Runtime error 3: file channel error");
+  EXPECT_PROGRAM_END_MATCHING(RaiseRuntimeError(kErrorChannel),
+                              "Runtime error 3: file channel error");
   EXPECT_EQ(testenv::ReadErrorLog(), "Runtime error 3: file channel error\r\n");
 }
 
 TEST(ProgramEnd, DebugModeAppendsTheEndState) {
   DeleteErrorLog();
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         Config().DebugMode = 1;
         RtArray<int32_t> array;
         array.ElementAt(0);
       },
-      ExitedWithCode(0), "Runtime error 9");
+      "Runtime error 9");
   EXPECT_EQ(testenv::ReadErrorLog(), "-End On Line\r\n9\r\n-1\r\n0\r\n0\r\n");
 
   DeleteErrorLog();
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         Config().DebugMode = 1;
         SetCurrentLine(4, 120);
         RaiseRuntimeError(kErrorArrayShape);
       },
-      ExitedWithCode(0), "Runtime error 8");
+      "Runtime error 8");
   EXPECT_EQ(testenv::ReadErrorLog(), "-End On Line\r\n8\r\n119\r\n120\r\n4\r\n");
 }
 
@@ -76,7 +75,7 @@ TEST(ProgramEnd, SetRuntimeErrorRemembersTheCurrentLine) {
 
 TEST(ProgramEnd, TeardownRunsPresentStepsInTheirOrder) {
   DeleteErrorLog();
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         SetTeardownHook(TeardownStep::kWindow, [] { LogStep("window"); });
         SetTeardownHook(TeardownStep::kSound, [] { LogStep("sound"); });
@@ -87,20 +86,20 @@ TEST(ProgramEnd, TeardownRunsPresentStepsInTheirOrder) {
         SetTeardownHook(TeardownStep::kMusic, [] { LogStep("music"); });
         EndProgramNormally();
       },
-      ExitedWithCode(0), "");
+      "");
   EXPECT_EQ(testenv::ReadErrorLog(),
             "channels\r\nmusic\r\ngraphics\r\ninput\r\nsound\r\narchives\r\nwindow\r\n");
 }
 
 TEST(ProgramEnd, AnErrorDuringTeardownStillEndsOnce) {
   DeleteErrorLog();
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         SetTeardownHook(TeardownStep::kGraphics, [] { RaiseRuntimeError(kErrorIndex); });
         SetTeardownHook(TeardownStep::kWindow, [] { LogStep("window"); });
         EndProgramNormally();
       },
-      ExitedWithCode(0), "");
+      "");
   EXPECT_EQ(testenv::ReadErrorLog(), "");
 }
 

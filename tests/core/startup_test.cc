@@ -11,11 +11,10 @@
 
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
 namespace {
-
-using ::testing::ExitedWithCode;
 
 std::vector<std::string> LogLines() {
   std::vector<std::string> lines;
@@ -37,7 +36,7 @@ TEST(Startup, EachRunStartsAFreshLogWithItsStagesInOrder) {
   AppendErrorLog("left over from an earlier run");
   char arg0[] = "player";
   char* argv[] = {arg0, nullptr};
-  EXPECT_EXIT(RuntimeMain(1, argv, nullptr), ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(RuntimeMain(1, argv, nullptr));
 
   std::vector<std::string> stages;
   std::vector<std::string> lines = LogLines();
@@ -58,7 +57,7 @@ TEST(Startup, TheMainProgramRunsInTheProgramsFolder) {
   char arg1[] = "ignored";
   char arg2[] = "args";
   char* argv[] = {arg0, arg1, arg2, nullptr};
-  EXPECT_EXIT(RuntimeMain(3, argv, RecordFolderAndCommandLine), ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(RuntimeMain(3, argv, RecordFolderAndCommandLine));
   std::vector<std::string> lines = LogLines();
   ASSERT_GE(lines.size(), 2u);
   std::string folder = ProgramFolder();

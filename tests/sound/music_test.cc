@@ -12,6 +12,7 @@
 #include "runtime/core/system.h"
 #include "runtime/sound/sound.h"
 #include "tests/sound/wav_bytes.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -140,7 +141,7 @@ TEST_F(MusicOnDevice, FilesThatCannotPlayLeaveTheMusicStopped) {
 TEST_F(MusicOnDevice, ProgramEndClosesMusicBeforeTheDevice) {
   const std::string path = WritePiece("end.wav", 2000);
   PlayMusic(path.c_str(), 1);
-  EXPECT_EXIT(EndProgram(), ::testing::ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(EndProgram());
 }
 
 TEST(Music, WithoutASoundDeviceNothingPlays) {

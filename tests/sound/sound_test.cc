@@ -15,6 +15,7 @@
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "tests/sound/wav_bytes.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
 using wavtest::WavSpec;
@@ -202,9 +203,9 @@ TEST_F(OfflineSound, ReloadingReplacesTheSound) {
 
 TEST(SoundSlots, NegativeSlotNumbersAreRuntimeError7) {
   OpenSoundDeviceOffline(44100);
-  EXPECT_EXIT(LoadSound("x.wav", -1, 1), ::testing::ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(LoadSound("x.wav", -1, 1));
   EXPECT_NE(testenv::ReadErrorLog().find("Runtime error 7"), std::string::npos);
-  EXPECT_EXIT(PlaySound(-2, 0, 1), ::testing::ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(PlaySound(-2, 0, 1));
 }
 
 TEST(SoundDevice, WithoutADeviceEveryCommandDoesNothing) {
@@ -221,7 +222,7 @@ TEST(SoundDevice, WithoutADeviceEveryCommandDoesNothing) {
   std::vector<int16_t> out = {3, 3};
   MixSoundOutput(out.data(), 1);
   EXPECT_EQ(out, (std::vector<int16_t>{3, 3}));
-  EXPECT_EXIT(EndProgram(), ::testing::ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(EndProgram());
 }
 
 TEST(SoundDevice, TheAudioDevicePlaysVoicesToTheirEnd) {
@@ -239,5 +240,5 @@ TEST(SoundDevice, TheAudioDevicePlaysVoicesToTheirEnd) {
   EXPECT_GE(NowMs() - start, 50);  // played in real time, not skipped
   // Ending the program with the device open releases it and exits cleanly.
   PlaySound(10, 0, 1);
-  EXPECT_EXIT(EndProgram(), ::testing::ExitedWithCode(0), "");
+  EXPECT_PROGRAM_END(EndProgram());
 }

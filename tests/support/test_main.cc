@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/support/program_end_checks.h"
+
 int main(int argc, char** argv) {
   if (std::getenv("OMBREL_TEST_ISOLATED") == nullptr) {
     const char* root = std::getenv("OMBREL_TEST_TMP");
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
     setenv("TMPDIR", pattern.c_str(), 1);
     setenv("OMBREL_TEST_ISOLATED", "1", 1);
   }
+  SetProgramExitHandler(ProgramEndOutsideADeathTest);
   ::testing::InitGoogleTest(&argc, argv);
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   return RUN_ALL_TESTS();

@@ -11,11 +11,10 @@
 #include <vector>
 
 #include "runtime/values/rt_string.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
 namespace {
-
-using ::testing::ExitedWithCode;
 
 struct Sample {
   int32_t Key = 7;
@@ -37,11 +36,11 @@ RtArray<int32_t> OneTwoThree() {
 
 // Runs `misuse` in a child process and checks that it ends with exit code 0,
 // the message on stderr and the line in the log.
-#define EXPECT_RUNTIME_ERROR(misuse, number, meaning)                                        \
-  do {                                                                                       \
-    EXPECT_EXIT(misuse, ExitedWithCode(0), "Runtime error " #number ": " meaning);          \
-    EXPECT_NE(testenv::ReadErrorLog().find("Runtime error " #number ": " meaning "\r\n"),    \
-              std::string::npos);                                                            \
+#define EXPECT_ENDS_WITH_ERROR(misuse, number, meaning)                                     \
+  do {                                                                                      \
+    EXPECT_PROGRAM_END_MATCHING(misuse, "Runtime error " #number ": " meaning);            \
+    EXPECT_NE(testenv::ReadErrorLog().find("Runtime error " #number ": " meaning "\r\n"),   \
+              std::string::npos);                                                           \
   } while (0)
 
 TEST(RtArray, NewAndEmptiedArraysHaveNoElements) {
@@ -55,7 +54,7 @@ TEST(RtArray, NewAndEmptiedArraysHaveNoElements) {
   EXPECT_EQ(array.DimSize(0), 0);
   EXPECT_EQ(array.DimSize(4), 0);
   EXPECT_EQ(array.DimSize(-1), 0);
-  EXPECT_RUNTIME_ERROR(array.ElementAt(0), 9, "index out of range");
+  EXPECT_ENDS_WITH_ERROR(array.ElementAt(0), 9, "index out of range");
 }
 
 TEST(RtArray, FirstIndexVariesFastest) {
@@ -72,9 +71,9 @@ TEST(RtArray, FirstIndexVariesFastest) {
   cube(1, 2, 3, 4) = 0.5;
   EXPECT_EQ(cube.Data()[1 + 2 * 2 + 3 * 6 + 4 * 24], 0.5);
 
-  EXPECT_RUNTIME_ERROR(grid(4, 0), 9, "index out of range");
-  EXPECT_RUNTIME_ERROR(grid(0, 3), 9, "index out of range");
-  EXPECT_RUNTIME_ERROR(grid(0, 0, 1), 9, "index out of range");  // absent dimension
+  EXPECT_ENDS_WITH_ERROR(grid(4, 0), 9, "index out of range");
+  EXPECT_ENDS_WITH_ERROR(grid(0, 3), 9, "index out of range");
+  EXPECT_ENDS_WITH_ERROR(grid(0, 0, 1), 9, "index out of range");  // absent dimension
 }
 
 TEST(RtArray, NegativeFirstIndexCountsOnceFromTheEnd) {
@@ -85,8 +84,8 @@ TEST(RtArray, NegativeFirstIndexCountsOnceFromTheEnd) {
   grid.Dimension(4, 3);
   grid(3, 1) = 5;
   EXPECT_EQ(grid(-1, 1), 5);
-  EXPECT_RUNTIME_ERROR(array[-4], 9, "index out of range");
-  EXPECT_RUNTIME_ERROR(grid(0, -1), 9, "index out of range");  // only the first index wraps
+  EXPECT_ENDS_WITH_ERROR(array[-4], 9, "index out of range");
+  EXPECT_ENDS_WITH_ERROR(grid(0, -1), 9, "index out of range");  // only the first index wraps
 }
 
 TEST(RtArray, DimensionResetsEveryElement) {
@@ -170,7 +169,7 @@ TEST(RtArray, AppendGrowsAOneDimensionalArrayAndKeepsContents) {
 
   RtArray<int32_t> grid;
   grid.Dimension(2, 2);
-  EXPECT_RUNTIME_ERROR(grid.Append(1), 8, "array shape or removal index wrong");
+  EXPECT_ENDS_WITH_ERROR(grid.Append(1), 8, "array shape or removal index wrong");
 }
 
 TEST(RtArray, RemoveAtKeepsTheOrderOfTheRest) {
@@ -194,8 +193,8 @@ TEST(RtArray, RemoveAtKeepsTheOrderOfTheRest) {
   EXPECT_EQ(texts.DimSize(0), 0);
 
   array = OneTwoThree();
-  EXPECT_RUNTIME_ERROR(array.RemoveAt(3), 8, "array shape or removal index wrong");
-  EXPECT_RUNTIME_ERROR(array.RemoveAt(-4), 8, "array shape or removal index wrong");
+  EXPECT_ENDS_WITH_ERROR(array.RemoveAt(3), 8, "array shape or removal index wrong");
+  EXPECT_ENDS_WITH_ERROR(array.RemoveAt(-4), 8, "array shape or removal index wrong");
 }
 
 TEST(RtArray, CopiesAreDeep) {
@@ -222,7 +221,7 @@ TEST(RtArray, CopiesAreDeep) {
 
 TEST(RtArray, HugeShapesEndWithTheMemoryError) {
   RtArray<int32_t> array;
-  EXPECT_RUNTIME_ERROR(array.Dimension(65536, 65536), 7,
+  EXPECT_ENDS_WITH_ERROR(array.Dimension(65536, 65536), 7,
                        "out of memory or slot number out of range");
 }
 

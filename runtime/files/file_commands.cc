@@ -1,0 +1,65 @@
+// FileExists, RemoveFile and CopyFileTo over POSIX calls.
+#include "runtime/files/file_commands.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <vector>
+
+#include "runtime/core/system.h"
+#include "runtime/files/file_io.h"
+
+double FileExists(const RtString& path) {
+  const int fd = OpenForReading(ToHostPath(path.View()));
+  if (fd < 0) return 0.0;
+  close(fd);
+  return 1.0;
+}
+
+int32_t RemoveFile(const RtString& path) {
+  const std::string host = ToHostPath(path.View());
+  return !host.empty() && unlink(host.c_str()) == 0 ? 1 : 0;
+}
+
+void CopyFileTo(const RtString& source, const RtString& destination) {
+  const std::string from = ToHostPath(source.View());
+  const std::string to = ToHostPath(destination.View());
+  const int in = OpenForReading(from);
+  if (in < 0) return;
+
+  // Deleting the destination first would delete the source too when both are
+  // one file (the same path, a link, another spelling of the path).
+  struct stat sourceInfo {};
+  struct stat targetInfo {};
+  if (to.empty() ||
+      (fstat(in, &sourceInfo) == 0 && stat(to.c_str(), &targetInfo) == 0 &&
+       sourceInfo.st_dev == targetInfo.st_dev && sourceInfo.st_ino == targetInfo.st_ino)) {
+    close(in);
+    return;
+  }
+
+  unlink(to.c_str());
+  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (out < 0) {
+    close(in);
+    return;
+  }
+  std::vector<char> block(size_t{1} << 16);
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ReadUpTo(in, block.data(), block.size());
+    if (n < 0) {
+      ok = false;
+      break;
+    }
+    if (n > 0 && !WriteAll(out, block.data(), static_cast<size_t>(n))) {
+      ok = false;
+      break;
+    }
+    if (static_cast<size_t>(n) < block.size()) break;
+  }
+  close(in);
+  ok = close(out) == 0 && ok;
+  if (!ok) unlink(to.c_str());
+}

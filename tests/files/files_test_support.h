@@ -1,0 +1,28 @@
+// Shared by the files tests: a working folder per test, made current.
+#pragma once
+
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/support/program_end_checks.h"
+#include "tests/support/test_env.h"
+
+// A working folder of this test process, made current. It is not emptied:
+// each test runs in a process of its own with a fresh $TMPDIR, and the child
+// of a death test, which runs SetUp again, must find what its parent made.
+inline std::string EnterWorkFolder(const std::string& name) {
+  const std::string folder = testenv::TempDir() + "/" + name;
+  std::filesystem::create_directories(folder);
+  EXPECT_EQ(chdir(folder.c_str()), 0);
+  return folder;
+}
+
+class InFreshFolder : public ::testing::Test {
+ protected:
+  void SetUp() override { folder_ = EnterWorkFolder("work"); }
+  std::string folder_;
+};

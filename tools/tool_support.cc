@@ -1,0 +1,28 @@
+// Error reporting and argument helpers of zorax-tool.
+#include "tools/tool_support.h"
+
+#include <cstdio>
+
+int ToolFailure(const std::string& command, const std::string& message) {
+  std::fprintf(stderr, "zorax-tool %s: %s\n", command.c_str(), message.c_str());
+  return kToolFailed;
+}
+
+int ToolUsageError(const std::string& command, const std::string& message) {
+  std::fprintf(stderr, "zorax-tool %s: %s (see 'zorax-tool %s --help')\n", command.c_str(),
+               message.c_str(), command.c_str());
+  return kToolBadUsage;
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (const std::string& arg : args) {
+    if (arg == "--") return false;
+    if (arg == "--help" || arg == "-h") return true;
+  }
+  return false;
+}
+
+std::string BaseName(const std::string& path) {
+  const size_t cut = path.find_last_of('/');
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
