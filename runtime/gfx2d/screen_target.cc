@@ -33,10 +33,9 @@ struct ScreenState {
   std::array<ScreenTarget, kScreenCount> Screens{};
   int32_t Current = -1;
   bool CurrentUsesFramebuffer = false;
-  int32_t FramebufferAlphaBits = -1;  // of the window's framebuffer, queried on first grab
+  int32_t FramebufferColourBits = -1;  // fewest bits of a colour channel of the window's framebuffer
   bool FramebuffersAllowed = true;
   int FramebuffersWork = -1;  // -1 not yet tried, 0 no, 1 yes
-  bool GrabReadsPixels = false;
   std::vector<uint8_t> GrabBuffer;
   Background Back;
 };
@@ -127,13 +126,15 @@ void WithoutBlending(Fn fn) {
   if (blending) glEnable(GL_BLEND);
 }
 
-void PixelBytes(int32_t colour, uint8_t* rgba) {
+// A pixel as SetPixel writes it; keyByColour adds what a grab does to it.
+void PixelBytes(int32_t colour, bool keyByColour, uint8_t* rgba) {
+  const int32_t key = Sprites().TransparentColour;
   rgba[0] = static_cast<uint8_t>(colour & 255);
   rgba[1] = static_cast<uint8_t>((colour >> 8) & 255);
   rgba[2] = static_cast<uint8_t>((colour >> 16) & 255);
-  rgba[3] = colour == Sprites().TransparentColour
-                ? 0
-                : static_cast<uint8_t>(255.0 * std::clamp(AlphaValue(), 0.0, 1.0));
+  const bool transparent =
+      colour == key || (keyByColour && (colour & 0xFFFFFF) == (key & 0xFFFFFF));
+  rgba[3] = transparent ? 0 : static_cast<uint8_t>(255.0 * std::clamp(AlphaValue(), 0.0, 1.0));
 }
 
 // How the key colour comes back from this framebuffer: drawn at (4, 4) of
@@ -141,6 +142,20 @@ void PixelBytes(int32_t colour, uint8_t* rgba) {
 std::array<uint8_t, 3> KeyAsStored() {
   const int32_t key = Sprites().TransparentColour;
   if (key == 0) return {0, 0, 0};
+  ScreenState& state = State();
+  const bool framebufferObject = state.Current >= 0 && state.CurrentUsesFramebuffer;
+  if (!framebufferObject && state.FramebufferColourBits < 0) {
+    GLint red = 0, green = 0, blue = 0;
+    glGetIntegerv(GL_RED_BITS, &red);
+    glGetIntegerv(GL_GREEN_BITS, &green);
+    glGetIntegerv(GL_BLUE_BITS, &blue);
+    state.FramebufferColourBits = std::min({red, green, blue});
+  }
+  // Eight bits a channel store the key exactly.
+  if (framebufferObject || state.FramebufferColourBits >= 8) {
+    return {static_cast<uint8_t>(key & 255), static_cast<uint8_t>((key >> 8) & 255),
+            static_cast<uint8_t>((key >> 16) & 255)};
+  }
   const OpenGLZidaruva& gfx = *Graphics();
   const GLint px = gfx.ViewX + 4;
   const GLint py = gfx.TargetHeight - gfx.ViewY - 5;
@@ -173,8 +188,6 @@ void SetFramebufferObjectsAllowed(bool allowed) {
   State().FramebuffersAllowed = allowed;
   State().FramebuffersWork = -1;
 }
-
-void SetGrabReadsPixels(bool readPixels) { State().GrabReadsPixels = readPixels; }
 
 void CreateScreen(int32_t screen, int32_t id, int32_t width, int32_t height) {
   if (screen < 0 || screen >= kScreenCount) return;
@@ -309,36 +322,25 @@ int32_t GrabSprite(int32_t id, int32_t x, int32_t y, int32_t width, int32_t heig
     const GLint destY = static_cast<GLint>(y0 - lower);
     const GLsizei w = static_cast<GLsizei>(x1 - x0);
     const GLsizei h = static_cast<GLsizei>(y1 - y0);
-    int32_t alphaBits = 8;  // a framebuffer object's texture has alpha
-    if (!state.CurrentUsesFramebuffer || state.Current < 0) {
-      if (state.FramebufferAlphaBits < 0) {
-        GLint bits = 0;
-        glGetIntegerv(GL_ALPHA_BITS, &bits);
-        state.FramebufferAlphaBits = bits;
+    // Pixels are read back rather than copied on the card, so that the key
+    // applies to every pixel of its colour (drawn, cleared or from a sprite),
+    // and pixels written with alpha 0 stay transparent where the target keeps
+    // alpha. Both kinds of framebuffer then give the same sprite.
+    const std::array<uint8_t, 3> key = KeyAsStored();
+    std::vector<uint8_t>& pixels = state.GrabBuffer;
+    pixels.resize(static_cast<size_t>(w) * h * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(static_cast<GLint>(x0), static_cast<GLint>(y0), w, h, GL_RGBA, GL_UNSIGNED_BYTE,
+                 pixels.data());
+    for (size_t i = 0; i < pixels.size(); i += 4) {
+      if (pixels[i] == key[0] && pixels[i + 1] == key[1] && pixels[i + 2] == key[2]) {
+        pixels[i + 3] = 0;
       }
-      alphaBits = state.FramebufferAlphaBits;
     }
-    if (alphaBits > 0 && !state.GrabReadsPixels) {
-      glBindTexture(GL_TEXTURE_2D, entry.Texture);
-      glCopyTexSubImage2D(GL_TEXTURE_2D, 0, destX, destY, static_cast<GLint>(x0),
-                          static_cast<GLint>(y0), w, h);
-    } else {
-      const std::array<uint8_t, 3> key = KeyAsStored();
-      std::vector<uint8_t>& pixels = state.GrabBuffer;
-      pixels.resize(static_cast<size_t>(w) * h * 4);
-      glPixelStorei(GL_PACK_ALIGNMENT, 4);
-      glReadPixels(static_cast<GLint>(x0), static_cast<GLint>(y0), w, h, GL_RGBA,
-                   GL_UNSIGNED_BYTE, pixels.data());
-      for (size_t i = 0; i < pixels.size(); i += 4) {
-        if (pixels[i] == key[0] && pixels[i + 1] == key[1] && pixels[i + 2] == key[2]) {
-          pixels[i + 3] = 0;
-        }
-      }
-      glBindTexture(GL_TEXTURE_2D, entry.Texture);
-      glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-      glTexSubImage2D(GL_TEXTURE_2D, 0, destX, destY, w, h, GL_RGBA, GL_UNSIGNED_BYTE,
-                      pixels.data());
-    }
+    glBindTexture(GL_TEXTURE_2D, entry.Texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, destX, destY, w, h, GL_RGBA, GL_UNSIGNED_BYTE,
+                    pixels.data());
   }
   glBindTexture(GL_TEXTURE_2D, 0);
   entry.TextureWidth = static_cast<int16_t>(texW);
@@ -355,14 +357,15 @@ int32_t BuildSpriteFromPixels(int32_t id, int32_t width, int32_t height, const i
   FlushPendingPoints();
   // The sides the drawn sequence would leave: CreateScreen's with a
   // framebuffer, the final grab's when emulated.
-  const int32_t from = FramebuffersWork() ? 2 : 32;
+  const bool framebuffers = FramebuffersWork();
+  const int32_t from = framebuffers ? 2 : 32;
   const int32_t texW = PowerOfTwoAtLeast(width, from);
   const int32_t texH = PowerOfTwoAtLeast(height, from);
   std::vector<uint8_t> texels(static_cast<size_t>(texW) * texH * 4, 0);
   for (int32_t y = 0; y < height; ++y) {
     uint8_t* out = texels.data() + static_cast<size_t>(height - 1 - y) * texW * 4;
     const int32_t* in = colours + static_cast<size_t>(y) * width;
-    for (int32_t x = 0; x < width; ++x) PixelBytes(in[x], out + static_cast<size_t>(x) * 4);
+    for (int32_t x = 0; x < width; ++x) PixelBytes(in[x], !framebuffers, out + static_cast<size_t>(x) * 4);
   }
   EmptySlot(id);
   SpriteEntry& entry = SpriteSlot(id);
@@ -510,6 +513,6 @@ void ReleaseScreenTargets() {
   state.Back = Background{};
   state.GrabBuffer.clear();
   state.GrabBuffer.shrink_to_fit();
-  state.FramebufferAlphaBits = -1;
+  state.FramebufferColourBits = -1;
   state.FramebuffersWork = -1;
 }

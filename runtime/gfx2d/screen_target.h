@@ -9,8 +9,9 @@
 //                        above the largest texture: ignored)
 // UseScreen              0..31: draw into that screen's slot; negative: back to the back
 //                        buffer; 32 and above, or a screen never created: ignored
-// GrabSprite             copies a rectangle of the current target into a slot, the key
-//                        colour made transparent; 1 (0 for an empty rectangle)
+// GrabSprite             copies a rectangle of the current target into a slot; pixels of
+//                        the key colour, and pixels written with alpha 0, become
+//                        transparent; 1 (0 for sizes below 1 or above the largest texture)
 // BuildSpriteFromPixels  fast form of filling a slot pixel by pixel (see below); 1, or 0
 //                        for sizes below 1 or above the largest texture
 // LoadBackground         image drawn first in every frame until ClearScreen; 1, or 0
@@ -72,6 +73,3 @@ void ReleaseScreenTargets();
 // false: screens created from now on are emulated, as on a driver without
 // framebuffer objects (tests compare both ways with it).
 void SetFramebufferObjectsAllowed(bool allowed);
-// true: grabs read pixels back instead of copying them, as on a framebuffer
-// without alpha bits (tests compare both ways with it).
-void SetGrabReadsPixels(bool readPixels);
