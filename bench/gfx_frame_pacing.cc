@@ -41,6 +41,8 @@ void BM_PresentFrame600At60(benchmark::State& state) {
     const double processCpu = CpuMs(CLOCK_PROCESS_CPUTIME_ID) - processStart;
     std::sort(lateness.begin(), lateness.end());
     state.counters["mean_interval_ms"] = (returns.back() - returns.front()) / (kFrames - 1);
+    state.counters["p50_late_ms"] = lateness[kFrames / 2];
+    state.counters["p90_late_ms"] = lateness[static_cast<size_t>(kFrames * 0.9) - 1];
     state.counters["p99_late_ms"] = lateness[static_cast<size_t>(kFrames * 0.99) - 1];
     state.counters["max_late_ms"] = lateness.back();
     state.counters["cpu_ms_per_frame_thread"] = threadCpu / kFrames;

@@ -113,11 +113,9 @@ int SwapAndPace() {
     target = gfx.NextFrameTime;
     if (now > target) break;
     const double remaining = target - now;
-    if (remaining > kPolledStretchMs) {
-      SleepFractionalMs(remaining - kPolledStretchMs);
-    } else {
-      std::this_thread::yield();
-    }
+    // Within the polled stretch the loop keeps the processor: yielding it
+    // to a busy machine could cost a whole scheduler time slice.
+    if (remaining > kPolledStretchMs) SleepFractionalMs(remaining - kPolledStretchMs);
   }
   // Missed slots are skipped, never caught up.
   double next = target + gfx.FrameInterval;
