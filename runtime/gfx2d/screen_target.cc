@@ -218,6 +218,7 @@ void CreateScreen(int32_t screen, int32_t id, int32_t width, int32_t height) {
 
 void UseScreen(int32_t screen) {
   if (screen >= kScreenCount) return;
+  FlushPendingPoints();  // they belong to the target they were set on
   if (screen < 0) {
     EndCurrentScreen();
     return;
@@ -258,12 +259,12 @@ void UseScreen(int32_t screen) {
 }
 
 void EndCurrentScreen() {
+  FlushPendingPoints();
   ScreenState& state = State();
   if (state.Current < 0 || !GraphicsReady()) {
     state.Current = -1;
     return;
   }
-  FlushPendingPoints();
   const int32_t id = state.Screens[static_cast<size_t>(state.Current)].SpriteId;
   if (state.CurrentUsesFramebuffer) {
     GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);

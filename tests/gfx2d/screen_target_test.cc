@@ -193,6 +193,19 @@ TEST(ScreenTarget, GrabSizesKeysAndEdges) {
   EXPECT_EQ(GrabSprite(9, 0, 0, 0, 10), 0);
 }
 
+TEST(ScreenTarget, PixelsSetBeforeASwitchStayWhereTheyWereSet) {
+  ASSERT_TRUE(gltest::OpenWindow());
+  CreateScreen(0, 4, 16, 16);
+  SetPixel(2, 2, 0x0000FF);  // on the back buffer, still batched
+  UseScreen(0);
+  SetPixel(3, 3, 0x00FF00);  // in the screen
+  UseScreen(-1);
+  EXPECT_EQ(ReadPixel(2, 2), (Rgba{255, 0, 0, 255}));
+  EXPECT_EQ(gltest::ImageTexel(4, 2, 2), (Rgba{0, 0, 0, 0}));
+  EXPECT_EQ(gltest::ImageTexel(4, 3, 3), (Rgba{0, 255, 0, 255}));
+  EXPECT_EQ(ReadPixel(3, 3), (Rgba{0, 0, 0, 255}));
+}
+
 TEST(ScreenTarget, OutOfRangeScreensAreIgnoredAndPresentEndsATarget) {
   ASSERT_TRUE(gltest::OpenWindow());
   CreateScreen(40, 3, 16, 16);
