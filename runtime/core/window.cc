@@ -1,10 +1,417 @@
-// Window and OpenGL context (filled in by the graphics subsystem).
+// The window and its OpenGL context on SDL2. The window is made once at
+// start-up; a full-screen switch changes the display mode of the same window,
+// so the context and every texture survive it.
 #include "runtime/core/window.h"
 
-int CreateGraphicsWindow(int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) { return 1; }
-void SetWindowTitle(const RtString&) {}
-int EnterWindowedMode() { return 1; }
-int EnterFullScreenMode() { return 0; }
-int HideGraphicsWindow() { return 1; }
-void SetView2D(int32_t, int32_t, int32_t, int32_t) {}
-void PumpWindowMessages() {}
+#include <SDL.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "runtime/core/config.h"
+#include "runtime/core/gl_api.h"
+#include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
+#include "runtime/gfx2d/drawing.h"
+#include "runtime/gfx2d/screen_target.h"
+#include "runtime/gfx2d/sprite_store.h"
+#include "runtime/input/input_events.h"
+
+namespace {
+
+std::unique_ptr<OpenGLZidaruva> g_graphics;
+bool g_softwareWarningShown = false;
+
+RtString& TitleText() {
+  static RtString title;
+  return title;
+}
+
+bool EnvSet(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr && value[0] != '\0';
+}
+
+// The offscreen and dummy drivers have no screen to show a message box on.
+bool RealDisplay() {
+  const char* driver = SDL_GetCurrentVideoDriver();
+  return driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
+         std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "evdev") != 0;
+}
+
+void LogEntryPoint(const char* name, bool found) {
+  char line[96];
+  std::snprintf(line, sizeof line, "ext: %-35s   [%4s]", name, found ? "OK" : "FAIL");
+  AppendErrorLog(line);
+}
+
+template <typename Fn>
+bool Lookup(Fn& slot, const char* name) {
+  slot = reinterpret_cast<Fn>(SDL_GL_GetProcAddress(name));
+  return slot != nullptr;
+}
+
+void LookUpExtensions() {
+  GlEntryPoints& ext = GlExt();
+  ext = GlEntryPoints{};
+  const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+  if (extensions == nullptr) extensions = "";
+
+  if (std::strstr(extensions, "GL_ARB_multitexture") != nullptr) {
+    Lookup(ext.ActiveTexture, "glActiveTextureARB");
+    Lookup(ext.MultiTexCoord2f, "glMultiTexCoord2fARB");
+    Lookup(ext.ClientActiveTexture, "glClientActiveTextureARB");
+    for (const char* name : {"glGenBuffersARB", "glBindBufferARB", "glBufferDataARB",
+                             "glDeleteBuffersARB", "glMapBufferARB", "glUnmapBufferARB",
+                             "glGetBufferParameterivARB"}) {
+      if (SDL_GL_GetProcAddress(name) != nullptr) ++ext.OtherFound;
+    }
+  }
+  if (std::strstr(extensions, "GL_ARB_fragment_program") != nullptr) {
+    for (const char* name :
+         {"glCreateProgramObjectARB", "glDeleteObjectARB", "glCreateShaderObjectARB",
+          "glShaderSourceARB", "glCompileShaderARB", "glGetObjectParameterivARB",
+          "glAttachObjectARB", "glGetInfoLogARB", "glLinkProgramARB", "glUseProgramObjectARB",
+          "glGetUniformLocationARB", "glUniform1fARB", "glUniform1iARB",
+          "glGetAttribLocationARB", "glVertexAttrib1fARB"}) {
+      if (SDL_GL_GetProcAddress(name) != nullptr) ++ext.OtherFound;
+    }
+  }
+
+  // The render-target entry points are looked up whatever the extension
+  // string says, each lookup leaving one line in the log.
+  LogEntryPoint("glBindRenderbufferEXT", Lookup(ext.BindRenderbuffer, "glBindRenderbufferEXT"));
+  LogEntryPoint("glDeleteRenderbuffersEXT",
+                Lookup(ext.DeleteRenderbuffers, "glDeleteRenderbuffersEXT"));
+  LogEntryPoint("glGenRenderbuffersEXT", Lookup(ext.GenRenderbuffers, "glGenRenderbuffersEXT"));
+  LogEntryPoint("glRenderbufferStorageEXT",
+                Lookup(ext.RenderbufferStorage, "glRenderbufferStorageEXT"));
+  LogEntryPoint("glBindFramebufferEXT", Lookup(ext.BindFramebuffer, "glBindFramebufferEXT"));
+  LogEntryPoint("glDeleteFramebuffersEXT",
+                Lookup(ext.DeleteFramebuffers, "glDeleteFramebuffersEXT"));
+  LogEntryPoint("glGenFramebuffersEXT", Lookup(ext.GenFramebuffers, "glGenFramebuffersEXT"));
+  LogEntryPoint("glCheckFramebufferStatusEXT",
+                Lookup(ext.CheckFramebufferStatus, "glCheckFramebufferStatusEXT"));
+  LogEntryPoint("glFramebufferTexture2DEXT",
+                Lookup(ext.FramebufferTexture2D, "glFramebufferTexture2DEXT"));
+  LogEntryPoint("glFramebufferRenderbufferEXT",
+                Lookup(ext.FramebufferRenderbuffer, "glFramebufferRenderbufferEXT"));
+}
+
+// Mesa's software rasterisers draw correctly but slowly: say so once.
+void CheckSoftwareRenderer(OpenGLZidaruva& gfx) {
+  const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+  if (renderer == nullptr) return;
+  const bool software = std::strcmp(renderer, "Mesa Windows GDI Driver") == 0 ||
+                        std::strstr(renderer, "llvmpipe") != nullptr ||
+                        std::strstr(renderer, "softpipe") != nullptr ||
+                        std::strstr(renderer, "swrast") != nullptr;
+  gfx.SoftwareRenderer = software ? 1 : 0;
+  if (!software || g_softwareWarningShown) return;
+  g_softwareWarningShown = true;
+  if (RealDisplay()) {
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "!!OpenGL Software Emulation!!",
+                             "Please update your GFX adapter's driver\n"
+                             "so it can render OpenGL by HARDWARE\n\n\n"
+                             "Bitte aktualisieren Sie Ihren\n"
+                             "Grafkkartentreiber, damit er OpenGL\n"
+                             "per HARDWARE unterstützt!",
+                             nullptr);
+  }
+  AppendErrorLog("OpenGL Software Emulation");
+}
+
+void SetContextAttributes(int samples) {
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 0 ? samples : 0);
+}
+
+// One attempt at window plus context; false leaves nothing behind.
+bool MakeWindowAndContext(OpenGLZidaruva& gfx, int samples) {
+  SetContextAttributes(samples);
+  SDL_Window* window = SDL_CreateWindow("Ombrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                        gfx.ClientWidth, gfx.ClientHeight,
+                                        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (window == nullptr) return false;
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  if (context == nullptr) context = SDL_GL_CreateContext(window);  // one retry, as a driver may need
+  if (context == nullptr || SDL_GL_MakeCurrent(window, context) != 0) {
+    if (context != nullptr) SDL_GL_DeleteContext(context);
+    SDL_DestroyWindow(window);
+    return false;
+  }
+  gfx.Window = window;
+  gfx.RenderContext = context;
+  return true;
+}
+
+void PauseForFocus(bool active) {
+  if (Config().DebugMode != 0 || Flags().PauseWhenInactive != 1) return;
+  OpenGLZidaruva* gfx = Graphics();
+  if (active) {
+    if (gfx != nullptr && gfx->Window != nullptr) SDL_SetWindowTitle(gfx->Window, TitleText().CStr());
+    Flags().Paused = 0;
+  } else {
+    RtString caption = TitleText() + " <pause>";
+    if (gfx != nullptr && gfx->Window != nullptr) SDL_SetWindowTitle(gfx->Window, caption.CStr());
+    Flags().Paused = 1;
+  }
+}
+
+void TeardownGraphics() { DestroyGraphicsWindow(); }
+void TeardownWindow() { SDL_Quit(); }
+
+}  // namespace
+
+OpenGLZidaruva::~OpenGLZidaruva() {
+  if (RenderContext != nullptr) SDL_GL_DeleteContext(static_cast<SDL_GLContext>(RenderContext));
+  if (Window != nullptr) SDL_DestroyWindow(Window);
+}
+
+GlEntryPoints& GlExt() {
+  static GlEntryPoints entryPoints;
+  return entryPoints;
+}
+
+bool FramebufferEntryPointsFound() {
+  const GlEntryPoints& e = GlExt();
+  return e.BindRenderbuffer && e.DeleteRenderbuffers && e.GenRenderbuffers &&
+         e.RenderbufferStorage && e.BindFramebuffer && e.DeleteFramebuffers &&
+         e.GenFramebuffers && e.CheckFramebufferStatus && e.FramebufferTexture2D &&
+         e.FramebufferRenderbuffer;
+}
+
+OpenGLZidaruva* Graphics() { return g_graphics.get(); }
+
+bool GraphicsReady() { return g_graphics != nullptr && g_graphics->Ready != 0; }
+
+double FrameIntervalFor(int32_t frameRate) {
+  return frameRate > 0 ? 1000.0 / frameRate : 2.0;
+}
+
+int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int32_t frameRate,
+                         int32_t multisample, int32_t fullScreen) {
+  (void)fullScreen;  // start-up picks the mode in its own stage
+  if (g_graphics != nullptr) DestroyGraphicsWindow();
+
+  if (!EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY") && !EnvSet("SDL_VIDEODRIVER")) {
+    std::fprintf(stderr,
+                 "No display found: set DISPLAY, or SDL_VIDEODRIVER=offscreen to run without "
+                 "one.\n");
+    AppendErrorLog("No display found");
+    return 0;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "Cannot start the video system: %s\n", SDL_GetError());
+    AppendErrorLog("No video system");
+    return 0;
+  }
+
+  auto gfx = std::make_unique<OpenGLZidaruva>();
+  gfx->FrameInterval = FrameIntervalFor(frameRate);
+  SDL_DisplayMode desktop{};
+  const bool haveDesktop = SDL_GetDesktopDisplayMode(0, &desktop) == 0;
+  gfx->ClientWidth = width > 0 ? width : (haveDesktop ? desktop.w : 640);
+  gfx->ClientHeight = height > 0 ? height : (haveDesktop ? desktop.h : 480);
+  gfx->ColourBits =
+      colourBits != 0 ? colourBits
+                      : (haveDesktop ? static_cast<int32_t>(SDL_BITSPERPIXEL(desktop.format)) : 32);
+  gfx->MultisampleRequest = multisample;
+  gfx->TargetWidth = gfx->ClientWidth;
+  gfx->TargetHeight = gfx->ClientHeight;
+
+  bool made = false;
+  if (multisample != 0) {
+    // The largest sample count the driver gives, halving from the request.
+    for (int samples = multisample > 1 ? multisample : 4; samples > 0 && !made; samples /= 2) {
+      made = MakeWindowAndContext(*gfx, samples);
+    }
+  }
+  if (!made) made = MakeWindowAndContext(*gfx, 0);
+  if (!made) {
+    std::fprintf(stderr, "Cannot create the window: %s\n", SDL_GetError());
+    return 0;
+  }
+  // Pacing is ours: the swap must not wait for the display as well.
+  SDL_GL_SetSwapInterval(0);
+
+  CheckSoftwareRenderer(*gfx);
+  gfx->NextFrameTime = NowMs();
+  g_graphics = std::move(gfx);
+  LookUpExtensions();
+
+  SDL_ShowWindow(g_graphics->Window);
+  g_graphics->Ready = 1;
+  StartSpriteStore();
+  SetView2D(0, 0, 0, 0);
+  SetTeardownHook(TeardownStep::kGraphics, TeardownGraphics);
+  SetTeardownHook(TeardownStep::kWindow, TeardownWindow);
+  return 1;
+}
+
+void SetWindowTitle(const RtString& title) {
+  TitleText() = title;
+  OpenGLZidaruva* gfx = Graphics();
+  if (gfx != nullptr && gfx->Window != nullptr) SDL_SetWindowTitle(gfx->Window, title.CStr());
+}
+
+const RtString& WindowTitle() { return TitleText(); }
+
+int EnterWindowedMode() {
+  OpenGLZidaruva* gfx = Graphics();
+  if (gfx == nullptr || gfx->Window == nullptr) return 1;
+  if (gfx->IsFullScreen) SDL_SetWindowFullscreen(gfx->Window, 0);
+  SDL_SetWindowBordered(gfx->Window, SDL_TRUE);
+  SDL_SetWindowSize(gfx->Window, gfx->ClientWidth, gfx->ClientHeight);
+  SDL_ShowWindow(gfx->Window);
+  SDL_RaiseWindow(gfx->Window);
+  gfx->IsFullScreen = 0;
+  SetView2D(0, 0, 0, 0);
+  return 1;
+}
+
+int EnterFullScreenMode() {
+  OpenGLZidaruva* gfx = Graphics();
+  if (gfx == nullptr || gfx->Window == nullptr) return 0;
+
+  // Only a display mode of exactly the client size keeps one pixel per pixel.
+  const int display = SDL_GetWindowDisplayIndex(gfx->Window);
+  SDL_DisplayMode chosen{};
+  bool found = false;
+  bool sameDepth = false;
+  const int modes = display >= 0 ? SDL_GetNumDisplayModes(display) : 0;
+  for (int i = 0; i < modes && !sameDepth; ++i) {
+    SDL_DisplayMode mode{};
+    if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
+    if (mode.w != gfx->ClientWidth || mode.h != gfx->ClientHeight) continue;
+    // The depth asked for if the display has it, else the size in any depth.
+    sameDepth = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format)) == gfx->ColourBits;
+    if (!found || sameDepth) chosen = mode;
+    found = true;
+  }
+  if (!found || SDL_SetWindowDisplayMode(gfx->Window, &chosen) != 0 ||
+      SDL_SetWindowFullscreen(gfx->Window, SDL_WINDOW_FULLSCREEN) != 0) {
+    if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
+    AppendErrorLog("No Fullscreen Mode available");
+    EnterWindowedMode();
+    return 0;
+  }
+  SDL_RaiseWindow(gfx->Window);
+  gfx->IsFullScreen = 1;
+  SetView2D(0, 0, 0, 0);
+  return 1;
+}
+
+int HideGraphicsWindow() {
+  OpenGLZidaruva* gfx = Graphics();
+  if (gfx == nullptr || gfx->Window == nullptr) return 1;
+  if (gfx->IsFullScreen) SDL_SetWindowFullscreen(gfx->Window, 0);
+  SDL_HideWindow(gfx->Window);
+  gfx->IsFullScreen = 0;
+  return 1;
+}
+
+void SetDrawTargetSize(int32_t width, int32_t height) {
+  OpenGLZidaruva* gfx = Graphics();
+  if (gfx == nullptr) return;
+  gfx->TargetWidth = width;
+  gfx->TargetHeight = height;
+}
+
+void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!GraphicsReady()) return;
+  FlushPendingPoints();
+  OpenGLZidaruva& gfx = *Graphics();
+  if (width < 1 || height < 1) {
+    width = gfx.TargetWidth;
+    height = gfx.TargetHeight;
+  }
+  gfx.ViewX = x;
+  gfx.ViewY = y;
+  gfx.ViewWidth = width;
+  gfx.ViewHeight = height;
+  glViewport(x, gfx.TargetHeight - height - y, width, height);
+
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(0.0, width, height, 0.0, -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  glEnable(GL_TEXTURE_2D);
+  glDisable(GL_DEPTH_TEST);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_BACK);
+  glFrontFace(GL_CCW);
+  glEnable(GL_ALPHA_TEST);
+  glAlphaFunc(GL_GREATER, 0.05f);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  for (GLenum cap : {GL_FOG, GL_LINE_SMOOTH, GL_POINT_SMOOTH, GL_STENCIL_TEST, GL_NORMALIZE,
+                     GL_LIGHTING, GL_COLOR_MATERIAL, GL_DITHER, GL_POLYGON_SMOOTH,
+                     GL_POLYGON_OFFSET_POINT, GL_AUTO_NORMAL}) {
+    glDisable(cap);
+  }
+  glShadeModel(GL_FLAT);
+  glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+  glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
+
+  glBindTexture(GL_TEXTURE_2D, 0);
+  SetSmoothing(1);
+
+  if (GlExt().ActiveTexture != nullptr) {
+    GlExt().ActiveTexture(GL_TEXTURE1_ARB);
+    glDisable(GL_TEXTURE_2D);
+    GlExt().ActiveTexture(GL_TEXTURE0_ARB);
+    glDisable(GL_TEXTURE_2D);
+  } else {
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_COLOR_MATERIAL);
+  }
+}
+
+void PumpWindowMessages() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event) != 0) {
+    switch (event.type) {
+      case SDL_QUIT:
+        EndProgram();
+      case SDL_WINDOWEVENT:
+        switch (event.window.event) {
+          case SDL_WINDOWEVENT_CLOSE: EndProgram();
+          case SDL_WINDOWEVENT_FOCUS_LOST: PauseForFocus(false); break;
+          case SDL_WINDOWEVENT_FOCUS_GAINED: PauseForFocus(true); break;
+          default: break;
+        }
+        break;
+      default:
+        // Keyboard, text, mouse, joystick and controller events.
+        if (event.type >= SDL_KEYDOWN && event.type < SDL_FINGERDOWN) InputHandleEvent(event);
+        break;
+    }
+  }
+}
+
+void DestroyGraphicsWindow() {
+  if (g_graphics == nullptr) return;
+  if (g_graphics->Ready) {
+    FlushPendingPoints();
+    ReleaseScreenTargets();
+    ReleaseSpriteTextures();
+  }
+  g_graphics->Ready = 0;
+  g_graphics.reset();
+  SetTeardownHook(TeardownStep::kGraphics, nullptr);
+}
