@@ -10,6 +10,7 @@
 #include "runtime/core/startup.h"
 #include "runtime/core/window.h"
 #include "runtime/gfx2d/sprite_store.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/gfx2d/gl_test_util.h"
 #include "tests/support/test_env.h"
 
@@ -95,15 +96,15 @@ TEST(Window, LosingTheFocusPausesWithACaption) {
 }
 
 TEST(Window, CloseRequestsEndTheProgram) {
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         gltest::OpenWindow();
         PushWindowEvent(SDL_WINDOWEVENT_CLOSE);
         PumpWindowMessages();
         std::exit(3);  // not reached
       },
-      ::testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(
+      "");
+  EXPECT_PROGRAM_END_MATCHING(
       {
         gltest::OpenWindow();
         SDL_Event quit{};
@@ -112,7 +113,7 @@ TEST(Window, CloseRequestsEndTheProgram) {
         PumpWindowMessages();
         std::exit(3);
       },
-      ::testing::ExitedWithCode(0), "");
+      "");
 }
 
 TEST(Window, NoDisplayIsSaidAndEndsStartUp) {
@@ -122,21 +123,21 @@ TEST(Window, NoDisplayIsSaidAndEndsStartUp) {
   EXPECT_EQ(CreateGraphicsWindow(640, 480, 0, 60, 0, 0), 0);
   EXPECT_EQ(Graphics(), nullptr);
   EXPECT_NE(testenv::ReadErrorLog().find("No display found\r\n"), std::string::npos);
-  EXPECT_EXIT(StartRuntime("stub"), ::testing::ExitedWithCode(0), "No display found");
+  EXPECT_PROGRAM_END_MATCHING(StartRuntime("stub"), "No display found");
   const std::string log = testenv::ReadErrorLog();
   EXPECT_EQ(log.rfind("Init GFX\r\nNo display found\r\n", 0), 0u) << log;
   EXPECT_EQ(log.find("Init Input"), std::string::npos);
 }
 
 TEST(Window, StartUpOpensTheWindowAndShowsLoading) {
-  EXPECT_EXIT(
+  EXPECT_PROGRAM_END_MATCHING(
       {
         StartRuntime("stub");
         if (SpriteSlot(kFirstFontSlot).Width != 128) std::exit(4);  // built-in font stands in
         if (std::string(SDL_GetWindowTitle(Graphics()->Window)) != "stub") std::exit(5);
         EndProgramNormally();
       },
-      ::testing::ExitedWithCode(0), "");
+      "");
   const std::string log = testenv::ReadErrorLog();
   size_t at = 0;
   for (const char* stage : {"Init GFX\r\n", "ext: glBindRenderbufferEXT", "Init Input\r\n",
