@@ -65,7 +65,7 @@ class Reader {
     if (root.Has("title")) out_.Game.TitleText = RtString(std::string_view(Title(root.Member("title"))));
     if (root.Has("sounds")) ReadSounds(root.Member("sounds"));
 
-    parts_.push_back(MakePart(root, Legend{}, {}));
+    parts_.push_back(MakePart(root, Legend{}));
     if (root.Has("include")) {
       for (const Node& entry : root.Member("include").Elements()) {
         const std::string included = JoinPath(root.Folder(), entry.String());
@@ -79,7 +79,7 @@ class Reader {
         const Node partRoot = Node::Root(file);
         partRoot.ExpectObject("an object");
         partRoot.OnlyKeys({"legend", "map_legend", "sprites", "tiles", "enemies", "levels"});
-        parts_.push_back(MakePart(partRoot, parts_[0].Colours, parts_[0].MapKeys));
+        parts_.push_back(MakePart(partRoot, parts_[0].Colours));
       }
     }
 
@@ -91,7 +91,9 @@ class Reader {
     }
     if (out_.Game.Sprites.DimSize(0) == 0) root.Fail("the game has no sprite images");
     if (out_.Game.Tiles.DimSize(0) == 0) root.Fail("the game has no tile images");
-    for (Part& part : parts_) ResolveMapKeys(part);
+    // Map legends name tiles, so they resolve now; included files start from the main one's.
+    ResolveMapKeys(parts_[0], {});
+    for (size_t i = 1; i < parts_.size(); ++i) ResolveMapKeys(parts_[i], parts_[0].MapKeys);
 
     if (!root.Has("players")) root.Fail("\"players\" is missing");
     ReadPlayers(root.Member("players"));
@@ -109,8 +111,8 @@ class Reader {
   }
 
  private:
-  Part MakePart(const Node& root, Legend colours, std::map<char, int32_t> mapKeys) {
-    Part part{root, std::move(colours), std::move(mapKeys), {}};
+  Part MakePart(const Node& root, Legend colours) {
+    Part part{root, std::move(colours), {}, {}};
     if (root.Has("legend")) ReadLegend(root.Member("legend"), part.Colours);
     if (root.Has("map_legend")) {
       for (const auto& [key, value] : root.Member("map_legend").Members()) {
@@ -245,7 +247,8 @@ class Reader {
     return found->second.Index;
   }
 
-  void ResolveMapKeys(Part& part) {
+  void ResolveMapKeys(Part& part, const std::map<char, int32_t>& inherited) {
+    part.MapKeys = inherited;
     for (const auto& [key, value] : part.PendingMapKeys) part.MapKeys[key] = TileIndex(value);
     part.PendingMapKeys.clear();
   }
