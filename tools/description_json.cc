@@ -176,7 +176,8 @@ std::vector<std::pair<std::string, Node>> Node::Members() const {
   ExpectObject("an object");
   std::vector<std::pair<std::string, Node>> members;
   for (auto it = value_->begin(); it != value_->end(); ++it) {
-    members.emplace_back(it.key(), Node(file_, &it.value(), pointer_ + "/" + PointerToken(it.key())));
+    members.emplace_back(it.key(),
+                         Node(file_, &it.value(), pointer_ + "/" + PointerToken(it.key())));
   }
   return members;
 }

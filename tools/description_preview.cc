@@ -30,7 +30,8 @@ class Canvas {
 
   void Checker(int32_t x0, int32_t y0, int32_t size) {
     for (int32_t y = 0; y < size; ++y) {
-      for (int32_t x = 0; x < size; ++x) Set(x0 + x, y0 + y, ((x / 4 + y / 4) & 1) ? 0x505050 : 0x404040);
+      for (int32_t x = 0; x < size; ++x)
+        Set(x0 + x, y0 + y, ((x / 4 + y / 4) & 1) ? 0x505050 : 0x404040);
     }
   }
 
@@ -67,7 +68,9 @@ class Canvas {
     }
   }
 
-  bool Save(const std::string& path) const { return WritePng(path, width_, height_, rgba_.data(), false); }
+  bool Save(const std::string& path) const {
+    return WritePng(path, width_, height_, rgba_.data(), false);
+  }
 
  private:
   int32_t width_, height_;
@@ -76,7 +79,8 @@ class Canvas {
 
 bool Sheet(const RtArray<ImageRecord>& images, const std::string& path) {
   int32_t cell = 8;
-  for (int32_t i = 0; i < images.DimSize(0); ++i) cell = std::max(cell, images[i].Pixels.DimSize(0));
+  for (int32_t i = 0; i < images.DimSize(0); ++i)
+    cell = std::max(cell, images[i].Pixels.DimSize(0));
   cell += 4;
   const int32_t count = std::max(1, images.DimSize(0));
   const int32_t columns = std::min(count, 10);
@@ -90,8 +94,8 @@ bool Sheet(const RtArray<ImageRecord>& images, const std::string& path) {
   return canvas.Save(path);
 }
 
-const uint32_t kWaveColours[] = {0xFF4040, 0x40FF40, 0x4080FF, 0xFFFF40, 0xFF40FF,
-                                 0x40FFFF, 0xFF9020, 0xFFFFFF};
+const uint32_t kWaveColours[] = {0xFF4040, 0x40FF40, 0x4080FF, 0xFFFF40,
+                                 0xFF40FF, 0x40FFFF, 0xFF9020, 0xFFFFFF};
 
 bool LevelPicture(const GameRecord& game, const LevelRecord& level, const std::string& path) {
   const int32_t tile = game.Tiles[0].Pixels.DimSize(0);
@@ -104,7 +108,8 @@ bool LevelPicture(const GameRecord& game, const LevelRecord& level, const std::s
     for (int32_t y = 0; y < h; ++y) {
       for (int32_t x = 0; x < w; ++x) {
         const int32_t v = layer(x, y);
-        if (v >= 0 && v < game.Tiles.DimSize(0)) canvas.Image(game.Tiles[v].Pixels, x * tile, y * tile);
+        if (v >= 0 && v < game.Tiles.DimSize(0))
+          canvas.Image(game.Tiles[v].Pixels, x * tile, y * tile);
       }
     }
   }

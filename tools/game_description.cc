@@ -33,7 +33,7 @@ const char* const kActions[4] = {"move", "shoot", "die", "bullet"};
 struct Part {
   Node Root;
   Legend Colours;
-  std::map<char, int32_t> MapKeys;  // map character -> tile index, -1 for empty
+  std::map<char, int32_t> MapKeys;                    // map character -> tile index, -1 for empty
   std::vector<std::pair<char, Node>> PendingMapKeys;  // resolved once tiles are known
 };
 
@@ -60,9 +60,11 @@ class Reader {
                    "tiles", "players", "enemies", "levels"});
 
     if (root.Has("version")) {
-      out_.Version = static_cast<int32_t>(root.Member("version").Integer(0, kHighestGameFileVersion));
+      out_.Version =
+          static_cast<int32_t>(root.Member("version").Integer(0, kHighestGameFileVersion));
     }
-    if (root.Has("title")) out_.Game.TitleText = RtString(std::string_view(Title(root.Member("title"))));
+    if (root.Has("title"))
+      out_.Game.TitleText = RtString(std::string_view(Title(root.Member("title"))));
     if (root.Has("sounds")) ReadSounds(root.Member("sounds"));
 
     parts_.push_back(MakePart(root, Legend{}));
@@ -213,7 +215,8 @@ class Reader {
       pixels = TurnPixels(pixels, static_cast<int32_t>(degrees / 90));
     }
     if (node.Has("scale")) {
-      pixels = ScalePixels(pixels, static_cast<int32_t>(node.Member("scale").Integer(1, kLargestScale)));
+      pixels =
+          ScalePixels(pixels, static_cast<int32_t>(node.Member("scale").Integer(1, kLargestScale)));
     }
     return pixels;
   }
@@ -283,7 +286,8 @@ class Reader {
       } else {
         mode = modeNode.String();
         if (mode != "cycle" && mode != "directions" && mode != "direction-pairs") {
-          modeNode.Fail("should be \"cycle\", \"directions\", \"direction-pairs\" or a frame count");
+          modeNode.Fail(
+              "should be \"cycle\", \"directions\", \"direction-pairs\" or a frame count");
         }
       }
     }
@@ -295,12 +299,14 @@ class Reader {
       animation.Mode = static_cast<int32_t>(number);
     } else if (mode == "directions") {
       if (action == "shoot" || action == "die") {
-        node.Member("mode").Fail("a " + action + " animation by directions never ends; use a cycle");
+        node.Member("mode").Fail("a " + action +
+                                 " animation by directions never ends; use a cycle");
       }
       frames.OnlyKeys(std::vector<std::string>(kDirections, kDirections + 9));
       animation.Mode = 0;
       animation.Frames.Dimension(9);
-      for (int32_t d = 0; d < 9; ++d) animation.Frames[d] = SpriteIndex(frames.Member(kDirections[d]));
+      for (int32_t d = 0; d < 9; ++d)
+        animation.Frames[d] = SpriteIndex(frames.Member(kDirections[d]));
     } else {
       frames.OnlyKeys(std::vector<std::string>(kDirections, kDirections + 9));
       animation.Mode = -1;
@@ -313,7 +319,8 @@ class Reader {
         animation.Frames[2 * d + 1] = SpriteIndex(pair.Element(1));
       }
     }
-    if (node.Has("speed")) animation.Speed = static_cast<int32_t>(node.Member("speed").Integer(0, 1000));
+    if (node.Has("speed"))
+      animation.Speed = static_cast<int32_t>(node.Member("speed").Integer(0, 1000));
     if (node.Has("sound")) animation.Sound = SoundSlot(node.Member("sound"));
     return animation;
   }
@@ -432,9 +439,9 @@ class Reader {
 
   static const std::vector<std::string>& EnemyFields() {
     static const std::vector<std::string> fields = {
-        "hits",        "path_speed",       "fire_aim", "points",           "fire_rate",
-        "bullet_speed", "bullet_life",     "blocks_level_end", "loop_path", "shootable",
-        "solid",       "harms_on_contact", "dies_on_contact"};
+        "hits",         "path_speed",       "fire_aim",         "points",    "fire_rate",
+        "bullet_speed", "bullet_life",      "blocks_level_end", "loop_path", "shootable",
+        "solid",        "harms_on_contact", "dies_on_contact"};
     return fields;
   }
 
@@ -608,7 +615,8 @@ class Reader {
     }
     const std::vector<Node> points = node.Member("path").Elements();
     if (points.empty()) node.Member("path").Fail("a path needs at least one point");
-    if (points.size() > static_cast<size_t>(kI16High)) node.Member("path").Fail("has too many points");
+    if (points.size() > static_cast<size_t>(kI16High))
+      node.Member("path").Fail("has too many points");
     wave.Path.Dimension(static_cast<int32_t>(points.size()));
     for (size_t k = 0; k < points.size(); ++k) {
       const auto [x, y] = Point(points[k], kI16Low, kI16High);
@@ -635,7 +643,8 @@ class Reader {
         }
       }
     } else {
-      if (node.Has("formation")) node.Member("formation").Fail("goes with \"enemy\", not \"objects\"");
+      if (node.Has("formation"))
+        node.Member("formation").Fail("goes with \"enemy\", not \"objects\"");
       for (const Node& entry : node.Member("objects").Elements()) {
         entry.ExpectObject("an object of the wave");
         std::vector<std::string> allowed = EnemyFields();
@@ -644,7 +653,8 @@ class Reader {
         entry.OnlyKeys(allowed);
         ObjectRecord object = Enemy(entry.Member("enemy"));
         if (entry.Has("offset")) {
-          std::tie(object.OffsetX, object.OffsetY) = Point(entry.Member("offset"), kI16Low, kI16High);
+          std::tie(object.OffsetX, object.OffsetY) =
+              Point(entry.Member("offset"), kI16Low, kI16High);
         }
         ReadEnemyFields(entry, object);
         if (object.FireAim != 0 && !hasBullet_.count(object.AnimationBase)) {

@@ -27,5 +27,4 @@ struct GameDescription {
   std::vector<std::string> Warnings;      // what builds but looks unintended
 };
 
-bool ReadGameDescription(const std::string& path, GameDescription& description,
-                         std::string& error);
+bool ReadGameDescription(const std::string& path, GameDescription& description, std::string& error);

@@ -18,7 +18,9 @@ int32_t HexDigit(char c) {
   return -1;
 }
 
-int32_t Width(const RtArray<int32_t>& pixels) { return pixels.DimSize(0); }
+int32_t Width(const RtArray<int32_t>& pixels) {
+  return pixels.DimSize(0);
+}
 int32_t Height(const RtArray<int32_t>& pixels) {
   return pixels.DimSize(0) > 0 ? pixels.DimSize(1) : 0;
 }
@@ -80,8 +82,8 @@ RtArray<int32_t> PixelsFromRows(const Node& rows, const Legend& legend) {
     for (int32_t x = 0; x < width; ++x) {
       const auto found = legend.find(line[x]);
       if (found == legend.end()) {
-        lines[y].Fail("character '" + std::string(1, line[x]) + "' at column " +
-                      std::to_string(x) + " is not in the legend");
+        lines[y].Fail("character '" + std::string(1, line[x]) + "' at column " + std::to_string(x) +
+                      " is not in the legend");
       }
       pixels(x, y) = found->second;
     }
@@ -101,7 +103,9 @@ RtArray<int32_t> PixelsFromPng(const Node& where, const std::string& path) {
   for (int32_t y = 0; y < image.Height; ++y) {
     for (int32_t x = 0; x < image.Width; ++x) {
       const uint8_t* p = &image.Pixels[(static_cast<size_t>(y) * image.Width + x) * 4];
-      auto at = [&] { return path + ": pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")"; };
+      auto at = [&] {
+        return path + ": pixel (" + std::to_string(x) + ", " + std::to_string(y) + ")";
+      };
       if (p[3] == 0) {
         pixels(x, y) = kTransparentColour;
         continue;

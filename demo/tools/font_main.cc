@@ -19,9 +19,9 @@ int main(int argc, char** argv) {
   try {
     const FontImage image = RenderFont(ReadFontStyle(argv[1]));
     // Empty pixels are black in both formats: the colour fonts are keyed with.
-    const bool written = format == "--png"
-                             ? WritePng(argv[3], image.Width, image.Height, image.Rgba.data(), false)
-                             : WriteBmp(argv[3], image.Width, image.Height, image.Rgba.data(), 0);
+    const bool written =
+        format == "--png" ? WritePng(argv[3], image.Width, image.Height, image.Rgba.data(), false)
+                          : WriteBmp(argv[3], image.Width, image.Height, image.Rgba.data(), 0);
     if (!written) {
       std::fprintf(stderr, "skylane-font: cannot write %s\n", argv[3]);
       return 1;

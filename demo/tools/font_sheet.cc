@@ -21,7 +21,7 @@ uint32_t Colour(const Node& node) {
   bool valid = text.size() == 7 && text[0] == '#';
   for (size_t i = 1; valid && i < 7; ++i) {
     const char c = text[i];
-    const int digit = (c >= '0' && c <= '9') ? c - '0'
+    const int digit = (c >= '0' && c <= '9')   ? c - '0'
                       : (c >= 'a' && c <= 'f') ? c - 'a' + 10
                       : (c >= 'A' && c <= 'F') ? c - 'A' + 10
                                                : -1;
@@ -58,8 +58,10 @@ FontStyle ReadFontStyle(const std::string& path) {
   FontStyle style;
   if (root.Has("cell")) style.Cell = static_cast<int32_t>(root.Member("cell").Integer(4, 64));
   if (root.Has("scale")) style.Scale = static_cast<int32_t>(root.Member("scale").Integer(1, 8));
-  if (root.Has("top")) style.Top = static_cast<int32_t>(root.Member("top").Integer(0, style.Cell - 1));
-  for (const Node& colour : root.Member("colours").Elements()) style.Colours.push_back(Colour(colour));
+  if (root.Has("top"))
+    style.Top = static_cast<int32_t>(root.Member("top").Integer(0, style.Cell - 1));
+  for (const Node& colour : root.Member("colours").Elements())
+    style.Colours.push_back(Colour(colour));
   if (style.Colours.empty()) root.Member("colours").Fail("needs at least one colour");
   if (root.Has("accent")) style.Accent = Colour(root.Member("accent"));
   if (root.Has("outline")) {
@@ -82,8 +84,10 @@ FontStyle ReadFontStyle(const std::string& path) {
   const int32_t room = style.Cell / style.Scale;
   for (const auto& [key, rows] : glyphs.Members()) {
     const int32_t code = GlyphCode(rows, key);
-    if (code >= kColumns * kRows) rows.Fail("character code " + std::to_string(code) + " is above 127");
-    if (style.Glyphs.count(code)) rows.Fail("character code " + std::to_string(code) + " is given twice");
+    if (code >= kColumns * kRows)
+      rows.Fail("character code " + std::to_string(code) + " is above 127");
+    if (style.Glyphs.count(code))
+      rows.Fail("character code " + std::to_string(code) + " is given twice");
     FontGlyph glyph;
     for (const Node& row : rows.Elements()) {
       const std::string text = row.String();

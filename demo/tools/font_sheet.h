@@ -20,12 +20,12 @@ struct FontGlyph {
 };
 
 struct FontStyle {
-  int32_t Cell = 16;                  // cell side in pixels
-  int32_t Scale = 2;                  // glyph pixels per art pixel
-  int32_t Top = 1;                    // first pixel row of the art within the cell
-  std::vector<uint32_t> Colours;      // 0xRRGGBB per art row, the last repeated
-  uint32_t Accent = 0xFFFFFF;         // colour of '+' pixels
-  uint32_t Outline = 0x202020;        // 0 for no outline
+  int32_t Cell = 16;                    // cell side in pixels
+  int32_t Scale = 2;                    // glyph pixels per art pixel
+  int32_t Top = 1;                      // first pixel row of the art within the cell
+  std::vector<uint32_t> Colours;        // 0xRRGGBB per art row, the last repeated
+  uint32_t Accent = 0xFFFFFF;           // colour of '+' pixels
+  uint32_t Outline = 0x202020;          // 0 for no outline
   std::map<int32_t, FontGlyph> Glyphs;  // by character code
 };
 

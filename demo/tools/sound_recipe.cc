@@ -36,8 +36,8 @@ void Sweep(const Node& node, double low, double high, double& from, double& to) 
 
 SoundLayer ReadLayer(const Node& node) {
   node.ExpectObject("a layer (an object)");
-  node.OnlyKeys({"wave", "start", "length", "pitch", "duty", "volume", "envelope", "vibrato",
-                 "lowpass"});
+  node.OnlyKeys(
+      {"wave", "start", "length", "pitch", "duty", "volume", "envelope", "vibrato", "lowpass"});
   SoundLayer layer;
   const Node wave = node.Member("wave");
   const std::string name = wave.String();
@@ -75,7 +75,8 @@ SoundLayer ReadLayer(const Node& node) {
     layer.VibratoHz = Real(vibrato.Element(0), 0.0, 100.0);
     layer.VibratoDepth = Real(vibrato.Element(1), 0.0, 1.0);
   }
-  if (node.Has("lowpass")) Sweep(node.Member("lowpass"), 1.0, 20000.0, layer.LowPassFromHz, layer.LowPassToHz);
+  if (node.Has("lowpass"))
+    Sweep(node.Member("lowpass"), 1.0, 20000.0, layer.LowPassFromHz, layer.LowPassToHz);
   return layer;
 }
 
@@ -123,10 +124,13 @@ SoundRecipe ReadSoundRecipe(const std::string& path) {
   root.ExpectObject("a sound recipe (an object)");
   root.OnlyKeys({"rate", "volume", "seed", "layers"});
   SoundRecipe recipe;
-  if (root.Has("rate")) recipe.Rate = static_cast<int32_t>(root.Member("rate").Integer(8000, 48000));
+  if (root.Has("rate"))
+    recipe.Rate = static_cast<int32_t>(root.Member("rate").Integer(8000, 48000));
   if (root.Has("volume")) recipe.Volume = Real(root.Member("volume"), 0.0, 1.0);
-  if (root.Has("seed")) recipe.Seed = static_cast<uint32_t>(root.Member("seed").Integer(0, 0xFFFFFFFF));
-  for (const Node& layer : root.Member("layers").Elements()) recipe.Layers.push_back(ReadLayer(layer));
+  if (root.Has("seed"))
+    recipe.Seed = static_cast<uint32_t>(root.Member("seed").Integer(0, 0xFFFFFFFF));
+  for (const Node& layer : root.Member("layers").Elements())
+    recipe.Layers.push_back(ReadLayer(layer));
   if (recipe.Layers.empty()) root.Member("layers").Fail("a sound needs at least one layer");
   return recipe;
 }
@@ -146,16 +150,25 @@ std::vector<int16_t> RenderSound(const SoundRecipe& recipe) {
       const double t = i / rate;
       const double progress = count > 1 ? static_cast<double>(i) / (count - 1) : 0.0;
       double hz = layer.FromHz * std::pow(layer.ToHz / layer.FromHz, progress);
-      if (layer.VibratoHz > 0.0) hz *= 1.0 + layer.VibratoDepth * std::sin(2 * kPi * layer.VibratoHz * t);
+      if (layer.VibratoHz > 0.0)
+        hz *= 1.0 + layer.VibratoDepth * std::sin(2 * kPi * layer.VibratoHz * t);
       const double before = phase;
       phase += hz / rate;
       phase -= std::floor(phase);
       double value = 0.0;
       switch (layer.Wave) {
-        case Waveform::kSine: value = std::sin(2 * kPi * phase); break;
-        case Waveform::kSquare: value = phase < layer.Duty ? 1.0 : -1.0; break;
-        case Waveform::kTriangle: value = 1.0 - 4.0 * std::fabs(phase - 0.5); break;
-        case Waveform::kSaw: value = 2.0 * phase - 1.0; break;
+        case Waveform::kSine:
+          value = std::sin(2 * kPi * phase);
+          break;
+        case Waveform::kSquare:
+          value = phase < layer.Duty ? 1.0 : -1.0;
+          break;
+        case Waveform::kTriangle:
+          value = 1.0 - 4.0 * std::fabs(phase - 0.5);
+          break;
+        case Waveform::kSaw:
+          value = 2.0 * phase - 1.0;
+          break;
         case Waveform::kNoise:
           if (phase < before) held = noise.Next();  // a new value once per period
           value = held;
@@ -187,13 +200,13 @@ std::string WaveFileBytes(const std::vector<int16_t>& samples, int32_t rate) {
   std::string bytes = "RIFF";
   Put(bytes, 36 + dataBytes, 4);
   bytes += "WAVEfmt ";
-  Put(bytes, 16, 4);       // format chunk size
-  Put(bytes, 1, 2);        // PCM
-  Put(bytes, 1, 2);        // mono
+  Put(bytes, 16, 4);  // format chunk size
+  Put(bytes, 1, 2);   // PCM
+  Put(bytes, 1, 2);   // mono
   Put(bytes, static_cast<uint32_t>(rate), 4);
   Put(bytes, static_cast<uint32_t>(rate) * 2, 4);  // bytes per second
-  Put(bytes, 2, 2);        // block align
-  Put(bytes, 16, 2);       // bits per sample
+  Put(bytes, 2, 2);                                // block align
+  Put(bytes, 16, 2);                               // bits per sample
   bytes += "data";
   Put(bytes, dataBytes, 4);
   for (int16_t sample : samples) Put(bytes, static_cast<uint16_t>(sample), 2);

@@ -22,16 +22,16 @@ using Envelope = std::vector<std::pair<double, double>>;
 
 struct SoundLayer {
   Waveform Wave = Waveform::kSquare;
-  double Start = 0.0;           // seconds into the sound
-  double Length = 0.1;          // seconds
-  double FromHz = 440.0;        // pitch (for noise: how often a new value is drawn)
-  double ToHz = 440.0;          // reached at the end of the layer, exponentially
-  double Duty = 0.5;            // square waves: the share of each period spent high
-  double Volume = 1.0;          // this layer's weight in the mix
-  Envelope Shape;               // empty: a 3 ms attack, then a straight fade to 0
-  double VibratoHz = 0.0;       // pitch wobble rate, 0 for none
-  double VibratoDepth = 0.0;    // as a share of the pitch
-  double LowPassFromHz = 0.0;   // one-pole low-pass cut-off sweep; 0 for none
+  double Start = 0.0;          // seconds into the sound
+  double Length = 0.1;         // seconds
+  double FromHz = 440.0;       // pitch (for noise: how often a new value is drawn)
+  double ToHz = 440.0;         // reached at the end of the layer, exponentially
+  double Duty = 0.5;           // square waves: the share of each period spent high
+  double Volume = 1.0;         // this layer's weight in the mix
+  Envelope Shape;              // empty: a 3 ms attack, then a straight fade to 0
+  double VibratoHz = 0.0;      // pitch wobble rate, 0 for none
+  double VibratoDepth = 0.0;   // as a share of the pitch
+  double LowPassFromHz = 0.0;  // one-pole low-pass cut-off sweep; 0 for none
   double LowPassToHz = 0.0;
 };
 

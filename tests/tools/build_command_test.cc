@@ -34,9 +34,11 @@ TEST(BuildCommand, WritesTheGameFileTheWriterMakes) {
   const std::string folder = descriptiontest::Folder();
   const std::string path =
       descriptiontest::Write(folder, "game.json", descriptiontest::Game("\"version\": 5"));
-  const Outcome run = Tool(folder, "build " + path + " -o " + folder + "/game.ZORAX --preview " + folder);
+  const Outcome run =
+      Tool(folder, "build " + path + " -o " + folder + "/game.ZORAX --preview " + folder);
   ASSERT_EQ(run.Exit, 0) << run.Err;
-  EXPECT_NE(run.Out.find("game.ZORAX: version 5, 2 sprites, 2 tiles"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("game.ZORAX: version 5, 2 sprites, 2 tiles"), std::string::npos)
+      << run.Out;
 
   const GameDescription description = descriptiontest::Read(path);
   std::string expected, error;
@@ -51,7 +53,8 @@ TEST(BuildCommand, ABadDescriptionLeavesTheOldGameFileAlone) {
   const std::string folder = descriptiontest::Folder();
   testenv::WriteFile(folder + "/game.ZORAX", "old game");
   const std::string path = descriptiontest::Write(
-      folder, "game.json", descriptiontest::Replace(descriptiontest::Game(""), "\"lives\": 2", "\"lives\": 0"));
+      folder, "game.json",
+      descriptiontest::Replace(descriptiontest::Game(""), "\"lives\": 2", "\"lives\": 0"));
   const Outcome run = Tool(folder, "build " + path + " -o " + folder + "/game.ZORAX");
   EXPECT_EQ(run.Exit, 1);
   EXPECT_EQ(run.Err, "zorax-tool build: " + path + ": /players/0/lives: 0 is outside 1 to 127\n");
@@ -60,7 +63,9 @@ TEST(BuildCommand, ABadDescriptionLeavesTheOldGameFileAlone) {
   // What only the writer can refuse is reported too, with the description's name.
   const std::string old = descriptiontest::Write(
       folder, "old.json",
-      descriptiontest::Replace(descriptiontest::Game(R"("version": 3, "sounds": {"s": 1})"), "\"bullet\": \"shot\"", "\"bullet\": {\"frames\": \"shot\", \"sound\": \"s\"}"));
+      descriptiontest::Replace(descriptiontest::Game(R"("version": 3, "sounds": {"s": 1})"),
+                               "\"bullet\": \"shot\"",
+                               "\"bullet\": {\"frames\": \"shot\", \"sound\": \"s\"}"));
   const Outcome writer = Tool(folder, "build " + old + " -o " + folder + "/game.ZORAX");
   EXPECT_EQ(writer.Exit, 1);
   EXPECT_NE(writer.Err.find(old + ": animation 3 has a sound, which version 3 files cannot store"),

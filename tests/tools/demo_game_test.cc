@@ -23,7 +23,8 @@ constexpr int32_t kScreenW = 640, kScreenH = 480, kSprite = 32, kTile = 48;
 GameDescription Demo() {
   GameDescription demo;
   std::string error;
-  EXPECT_TRUE(ReadGameDescription(testenv::SourceDir() + "/demo/skylane.json", demo, error)) << error;
+  EXPECT_TRUE(ReadGameDescription(testenv::SourceDir() + "/demo/skylane.json", demo, error))
+      << error;
   return demo;
 }
 
@@ -31,7 +32,7 @@ std::string Shell(const std::string& command) {
   const std::string out = testenv::TempDir() + "/shell.txt";
   const int status = std::system((command + " >" + out + " 2>&1").c_str());
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n"
-                                                              << testenv::ReadFile(out);
+                                                             << testenv::ReadFile(out);
   return testenv::ReadFile(out);
 }
 
@@ -120,9 +121,9 @@ TEST(DemoGame, LevelsCoverEveryScrollModeAndEndWithABoss) {
   }
   EXPECT_EQ(modes, (std::set<int32_t>{0, 1, 2}));
   EXPECT_GE(demo.EnemyNames.size(), 6u);
-  EXPECT_TRUE(aims.count(8));          // aimed straight down
+  EXPECT_TRUE(aims.count(8));              // aimed straight down
   EXPECT_TRUE(aims.count(1 | 2 | 4 | 8));  // four ways
-  EXPECT_TRUE(aims.count(31));         // four ways and the diagonals
+  EXPECT_TRUE(aims.count(31));             // four ways and the diagonals
 }
 
 // Where the camera's top edge is when a wave launches: its spawn position on
@@ -137,12 +138,13 @@ TEST(DemoGame, EnemiesEnterFromOffScreenAndLeaveBelowIt) {
       if (last < 1) continue;  // ground guns stay where they are put
       for (int32_t o = 0; o < wave.Objects.DimSize(0); ++o) {
         const ObjectRecord& object = wave.Objects[o];
-        const std::string where = demo.LevelNames[l] + " wave " + std::to_string(w) + " object " +
-                                  std::to_string(o);
+        const std::string where =
+            demo.LevelNames[l] + " wave " + std::to_string(w) + " object " + std::to_string(o);
         for (int32_t k = 0; k < wave.SpawnPositions.DimSize(0); ++k) {
           const int32_t top = level.ScrollMode == 0 ? 0 : wave.SpawnPositions[k];
           const int32_t x = wave.Path[0].X + object.OffsetX, y = wave.Path[0].Y + object.OffsetY;
-          EXPECT_TRUE(x + kSprite <= 0 || x >= kScreenW || y + kSprite <= top) << where << " pops in";
+          EXPECT_TRUE(x + kSprite <= 0 || x >= kScreenW || y + kSprite <= top)
+              << where << " pops in";
           if (object.LoopPath || object.BlocksLevelEnd) continue;
           // The camera only moves up, so leaving below the launch view is enough.
           EXPECT_GT(wave.Path[last].Y + object.OffsetY, top + kScreenH) << where << " never leaves";

@@ -50,8 +50,7 @@ std::string Level(const std::string& extra) {
 
 std::string Game(const std::string& extra, const std::string& levelExtra) {
   return "{" + Legend() + ",\n" + Sprites() + ",\n" + Tiles() + ",\n" + Players() +
-         ",\n\"levels\": [" + Level(levelExtra) + "]" + (extra.empty() ? "" : ",\n" + extra) +
-         "}";
+         ",\n\"levels\": [" + Level(levelExtra) + "]" + (extra.empty() ? "" : ",\n" + extra) + "}";
 }
 
 std::string Replace(std::string text, const std::string& from, const std::string& to) {

@@ -23,7 +23,8 @@ constexpr int32_t kBlue = 0xF85800;  // "#0058f8"
 
 TEST(GameDescription, NamesBecomeIndexesAndGroups) {
   const std::string folder = Folder();
-  const std::string path = Write(folder, "game.json", Game(R"(
+  const std::string path = Write(folder, "game.json",
+                                 Game(R"(
     "title": ["ONE", "TWO"],
     "sounds": {"pew": 3, "boom": 7},
     "enemies": {
@@ -34,7 +35,7 @@ TEST(GameDescription, NamesBecomeIndexesAndGroups) {
                               "bullet": "shot"}},
       "drifter": {"fire_aim": "none", "animations": {"move": "ship", "die": "shot"}}
     })",
-                                                      R"("waves": [
+                                      R"("waves": [
       {"enemy": "blob", "formation": [[0, 0], [40, -8]], "spawn": {"from": 90, "step": -30, "count": 3},
        "path_origin": "spawn", "path": [[10, -20], [10, 400]]},
       {"objects": [{"enemy": "drifter", "offset": [5, 6], "hits": 9}], "spawn": 5, "path": [[1, 2]]}
@@ -55,7 +56,7 @@ TEST(GameDescription, NamesBecomeIndexesAndGroups) {
   EXPECT_EQ(blobMove.Frames[0], 1);  // "shot" is the second sprite
   EXPECT_EQ(game.Animations[9].Sound, 3);
   EXPECT_EQ(game.Animations[10].Sound, 7);
-  EXPECT_EQ(game.Animations[13].Sound, 0);  // drifter's shoot: move without a sound
+  EXPECT_EQ(game.Animations[13].Sound, 0);      // drifter's shoot: move without a sound
   EXPECT_EQ(game.Animations[15].Frames[0], 0);  // drifter never fires: bullet repeats move
 
   // Waves: a formation shares the path, spawn positions step, paths start at the spawn.
@@ -75,7 +76,7 @@ TEST(GameDescription, NamesBecomeIndexesAndGroups) {
   EXPECT_EQ(blobs.Objects[0].Hits, 4);
   const ObjectRecord& drifter = level.Waves[1].Objects[0];
   EXPECT_EQ(drifter.AnimationBase, 12);
-  EXPECT_EQ(drifter.Hits, 9);  // the wave's own value wins over the kind's
+  EXPECT_EQ(drifter.Hits, 9);      // the wave's own value wins over the kind's
   EXPECT_EQ(drifter.Points, 100);  // unset fields keep the record's defaults
 
   // The foreground, when not given, is an empty layer as large as the ground.
@@ -95,14 +96,13 @@ TEST(GameDescription, DirectionAnimationsFollowTheDirectionNumbers) {
     return text;
   };
   const std::string folder = Folder();
-  const std::string path = Write(
-      folder, "game.json",
-      Game(R"("enemies": {
+  const std::string path = Write(folder, "game.json",
+                                 Game(R"("enemies": {
         "a": {"fire_aim": 0, "animations": {
           "move": {"mode": "directions", "frames": {)" +
-           fill("\"ship\"") + R"(, "still": "shot"}},
+                                      fill("\"ship\"") + R"(, "still": "shot"}},
           "die": {"mode": "direction-pairs", "frames": {)" +
-           fill("[\"shot\", \"ship\"]") + R"(}}}}})"));
+                                      fill("[\"shot\", \"ship\"]") + R"(}}}}})"));
   const GameDescription d = Read(path);
   const AnimationRecord& move = d.Game.Animations[8];
   EXPECT_EQ(move.Mode, 0);
@@ -156,8 +156,8 @@ TEST(GameDescription, DerivedImagesAreExact) {
 TEST(GameDescription, PngImagesMapOntoThePaletteExactly) {
   const std::string folder = Folder();
   // 2 x 2: white, transparent / palette entry 55, the transparent colour itself.
-  const uint8_t rgba[] = {252, 252, 252, 255, 9, 9, 9, 0,  //
-                          0, 252, 252, 255, 255, 0, 128, 255};
+  const uint8_t rgba[] = {252, 252, 252, 255, 9,   9, 9,   0,  //
+                          0,   252, 252, 255, 255, 0, 128, 255};
   ASSERT_TRUE(WritePng(folder + "/good.png", 2, 2, rgba, true));
   uint8_t offPalette[sizeof rgba];
   std::copy(std::begin(rgba), std::end(rgba), offPalette);
@@ -201,7 +201,8 @@ TEST(GameDescription, RefusalsNameThePlaceAndTheProblem) {
       {"misspelt field",
        Game("", "\"scrol\": \"still\""),
        {"/levels/0: unknown field \"scrol\"", "scroll_speed"}},
-      {"no players", "{" + Legend() + "," + Sprites() + "," + Tiles() + ", \"levels\": []}",
+      {"no players",
+       "{" + Legend() + "," + Sprites() + "," + Tiles() + ", \"levels\": []}",
        {"game.json: /: \"players\" is missing"}},
       {"unknown pixel",
        Replace(Game(""), "\"rw\"", "\"rZ\""),
@@ -220,10 +221,12 @@ TEST(GameDescription, RefusalsNameThePlaceAndTheProblem) {
        Replace(Game(""), "\"move\": \"ship\"", "\"move\": \"sea\""),
        {"\"sea\" is a tile image, not a sprite image"}},
       {"too many hits",
-       Game(R"("enemies": {"e": {"hits": 40000, "fire_aim": 0, "animations": {"move": "ship", "die": "ship"}}})"),
+       Game(
+           R"("enemies": {"e": {"hits": 40000, "fire_aim": 0, "animations": {"move": "ship", "die": "ship"}}})"),
        {"/enemies/e/hits: 40000 is outside 1 to 32767"}},
       {"firing without a bullet",
-       Game(R"("enemies": {"e": {"fire_aim": "all", "animations": {"move": "ship", "die": "ship"}}})"),
+       Game(
+           R"("enemies": {"e": {"fire_aim": "all", "animations": {"move": "ship", "die": "ship"}}})"),
        {"/enemies/e/animations: \"bullet\" is missing (this actor fires)"}},
       {"dying by directions",
        Game(R"("enemies": {"e": {"fire_aim": 0, "animations": {"move": "ship",
@@ -234,23 +237,29 @@ TEST(GameDescription, RefusalsNameThePlaceAndTheProblem) {
              "move": {"mode": "directions", "frames": {"right": "ship"}}}}})"),
        {"/enemies/e/animations/move/frames: \"up-right\" is missing"}},
       {"unknown sound",
-       Replace(Game(""), "\"bullet\": \"shot\"", "\"bullet\": {\"frames\": \"shot\", \"sound\": \"bang\"}"),
+       Replace(Game(""), "\"bullet\": \"shot\"",
+               "\"bullet\": {\"frames\": \"shot\", \"sound\": \"bang\"}"),
        {"/players/0/animations/bullet/sound: no sound is named \"bang\""}},
-      {"unknown map character", Replace(Game(""), "\"~~~\", \"~~~\"", "\"~~~\", \"~x~\""),
+      {"unknown map character",
+       Replace(Game(""), "\"~~~\", \"~~~\"", "\"~~~\", \"~x~\""),
        {"/levels/0/ground/1: character 'x' at column 1 is not in the map legend"}},
-      {"foreground of another size", Game("", "\"foreground\": [\"##\"]"),
+      {"foreground of another size",
+       Game("", "\"foreground\": [\"##\"]"),
        {"/levels/0/foreground: is 2 x 1 cells; the ground is 3 x 2"}},
-      {"unknown enemy", Game("", R"("waves": [{"enemy": "ghost", "spawn": 1, "path": [[0, 0]]}])"),
+      {"unknown enemy",
+       Game("", R"("waves": [{"enemy": "ghost", "spawn": 1, "path": [[0, 0]]}])"),
        {"/levels/0/waves/0/enemy: no enemy kind is named \"ghost\""}},
       {"path leaving 16 bits",
-       Game(R"("enemies": {"e": {"fire_aim": 0, "animations": {"move": "ship", "die": "ship"}}})",
-            R"("waves": [{"enemy": "e", "spawn": 30000, "path_origin": "spawn", "path": [[0, 0], [0, 3000]]}])"),
+       Game(
+           R"("enemies": {"e": {"fire_aim": 0, "animations": {"move": "ship", "die": "ship"}}})",
+           R"("waves": [{"enemy": "e", "spawn": 30000, "path_origin": "spawn", "path": [[0, 0], [0, 3000]]}])"),
        {"/levels/0/waves/0/path/1: lies at map y 33000"}},
       {"wave without spawn",
        Game(R"("enemies": {"e": {"fire_aim": 0, "animations": {"move": "ship", "die": "ship"}}})",
             R"("waves": [{"enemy": "e", "spawn": [], "path": [[0, 0]]}])"),
        {"/levels/0/waves/0/spawn: a wave without spawn positions never appears"}},
-      {"missing include", Game(R"("include": ["nowhere.json"])"),
+      {"missing include",
+       Game(R"("include": ["nowhere.json"])"),
        {"/include/0: ", "nowhere.json: cannot be read"}},
   };
   for (const RefusalCase& c : cases) {
@@ -266,7 +275,8 @@ TEST(GameDescription, RefusalsNameThePlaceAndTheProblem) {
 TEST(GameDescription, AnErrorInAnIncludedFileNamesThatFile) {
   const std::string folder = Folder();
   const std::string path = Write(folder, "game.json", Game(R"("include": ["levels/two.json"])"));
-  Write(folder, "levels/two.json", R"({"levels": [{"map_legend": {"~": "sea"}, "ground": ["~~"], "waves": [{"spawn": 1}]}]})");
+  Write(folder, "levels/two.json",
+        R"({"levels": [{"map_legend": {"~": "sea"}, "ground": ["~~"], "waves": [{"spawn": 1}]}]})");
   const std::string error = Refusal(path);
   EXPECT_EQ(error.rfind(folder + "/levels/two.json: /levels/0/waves/0: ", 0), 0u) << error;
 }
@@ -278,7 +288,8 @@ TEST(GameDescription, ImagesSurviveTheGameFileUnchanged) {
   std::string bytes, error;
   ASSERT_TRUE(WriteGameFile(d.Game, d.Version, bytes, error)) << error;
   auto i32 = [&](size_t at) {
-    return static_cast<int32_t>(static_cast<uint8_t>(bytes[at]) | static_cast<uint8_t>(bytes[at + 1]) << 8 |
+    return static_cast<int32_t>(static_cast<uint8_t>(bytes[at]) |
+                                static_cast<uint8_t>(bytes[at + 1]) << 8 |
                                 static_cast<uint8_t>(bytes[at + 2]) << 16 |
                                 static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + 3])) << 24);
   };
@@ -292,7 +303,8 @@ TEST(GameDescription, ImagesSurviveTheGameFileUnchanged) {
     at += 8;
     for (int32_t y = 0; y < pixels.DimSize(1); ++y) {
       for (int32_t x = 0; x < pixels.DimSize(0); ++x) {
-        EXPECT_EQ(kPalette[static_cast<uint8_t>(bytes[at++])], pixels(x, y)) << i << " " << x << "," << y;
+        EXPECT_EQ(kPalette[static_cast<uint8_t>(bytes[at++])], pixels(x, y))
+            << i << " " << x << "," << y;
       }
     }
   }

@@ -86,7 +86,7 @@ TEST(FontGenerator, GlyphsLandInTheirCellsWithColourAndOutline) {
   EXPECT_EQ(Pixel(image, 65, 9, 4)[1], 0xFF);  // second row: green
   EXPECT_EQ(Pixel(image, 65, 5, 0)[0], 0x10);  // outline, diagonally next to the glyph
   EXPECT_EQ(Pixel(image, 65, 10, 5)[3], 255);
-  EXPECT_EQ(Pixel(image, 65, 11, 1)[3], 0);  // beyond the outline: empty
+  EXPECT_EQ(Pixel(image, 65, 11, 1)[3], 0);   // beyond the outline: empty
   EXPECT_EQ(Pixel(image, 1, 7, 1)[0], 0xFF);  // code 1 drawn in cell 1
   EXPECT_EQ(Pixel(image, 66, 7, 2)[3], 0);    // 'B' has no art
 }
@@ -98,7 +98,8 @@ TEST(FontGenerator, RefusesWhatWouldNotShow) {
        "/glyphs/A/0: is wider than the 8 art pixels a cell holds"},
       {R"({"colours": ["#ffffff"], "glyphs": {"code 200": ["#"]}})",
        "/glyphs/code 200: character code 200 is above 127"},
-      {R"({"colours": ["#ffffff"], "glyphs": {"AB": ["#"]}})", "should be one character or \"code N\""},
+      {R"({"colours": ["#ffffff"], "glyphs": {"AB": ["#"]}})",
+       "should be one character or \"code N\""},
   };
   for (const auto& [text, expected] : cases) {
     try {
