@@ -75,7 +75,7 @@ struct WaveRecord {
   RtArray<int32_t> SpawnPositions;  // scroll positions that launch every object
   RtArray<PathPoint> Path;
   RtArray<ObjectRecord> Objects;  // launched together; 1 default object
-  double PathLength = 0.0;        // 4 x the number of path points, set at level start
+  double PathLength = 0.0;        // 4 x the path's length in pixels, set at level start
 };
 
 struct LevelRecord {
