@@ -10,6 +10,7 @@
 #include "game/sound_cues.h"
 #include "runtime/gfx2d/collision.h"
 #include "runtime/gfx2d/drawing.h"
+#include "runtime/gfx2d/sprite_store.h"
 #include "runtime/gfx2d/text.h"
 #include "runtime/values/maths.h"
 
@@ -17,6 +18,23 @@ namespace {
 
 // Frames after a hit during which a ship cannot be hurt again (and blinks).
 constexpr int32_t kHurtFrames = 117;
+
+// A placed sprite's rectangle. Most bullet and enemy pairs of a frame are far
+// apart: comparing rectangles here, with each slot's size looked up once,
+// rejects them before SpritesCollide (which makes the same comparison
+// first and then looks at the pixels) is called at all.
+struct Box {
+  int64_t Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+Box PlacedBox(const SpriteEntry& entry, int32_t x, int32_t y) {
+  return {x, y, int64_t{x} + entry.Width, int64_t{y} + entry.Height};
+}
+
+bool BoxesMeet(const Box& a, const Box& b) {
+  return std::max(a.Left, b.Left) < std::min(a.Right, b.Right) &&
+         std::max(a.Top, b.Top) < std::min(a.Bottom, b.Bottom);
+}
 
 // Whether a sprite at (x, y) overlaps a solid cell of the level's second
 // layer. Only the 2 x 2 cells from the one holding the top-left corner are
@@ -77,9 +95,17 @@ int32_t UpdateBullet(GameSession& session, Bullet& bullet) {
   // Enemies in list order. A bullet that is not stopped (the enemy is not
   // Solid) flies on and may damage the next one in the same frame; a dying
   // enemy takes no damage but a Solid one still stops it.
+  const Box shot = PlacedBox(SpriteSlot(bullet.SpriteSlot), bullet.X, bullet.Y);
+  int32_t lastSlot = -1;
+  const SpriteEntry* look = nullptr;
   for (LiveEnemy& enemy : session.Enemies) {
     ObjectRecord& object = enemy.Object;
     if (bullet.Blockable == 0 && object.Shootable == 0) continue;
+    if (object.SpriteSlot != lastSlot) {
+      lastSlot = object.SpriteSlot;
+      look = &SpriteSlot(lastSlot);
+    }
+    if (!BoxesMeet(PlacedBox(*look, object.X, object.Y), shot)) continue;
     if (SpritesCollide(object.SpriteSlot, object.X, object.Y, bullet.SpriteSlot, bullet.X,
                        bullet.Y) == 0) {
       continue;
