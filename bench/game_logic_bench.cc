@@ -15,9 +15,9 @@
 #include "game/collisions.h"
 #include "game/enemies.h"
 #include "game/ships.h"
+#include "runtime/core/frame.h"
 #include "runtime/core/window.h"
 #include "runtime/gfx2d/collision.h"
-#include "runtime/core/frame.h"
 #include "runtime/gfx2d/drawing.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/text.h"
@@ -93,7 +93,8 @@ bool Prepare(Scene& scene, int32_t bulletCount) {
   AnimationRecord shot = move;
   shot.Frames.AssignList({3});
   game.Animations.Clear();
-  for (const AnimationRecord& a : {move, move, move, shot, move, move, move, shot, foe, foe, foe, shot}) {
+  for (const AnimationRecord& a :
+       {move, move, move, shot, move, move, move, shot, foe, foe, foe, shot}) {
     game.Animations.Append(a);
   }
 
@@ -223,8 +224,12 @@ void RunLevelFrames(benchmark::State& state, bool draw) {
   state.counters["bullets"] = static_cast<double>(scene.Session.Bullets.DimSize(0));
 }
 
-void BM_LevelFrameLogic(benchmark::State& state) { RunLevelFrames(state, false); }
-void BM_LevelFrameWithDrawing(benchmark::State& state) { RunLevelFrames(state, true); }
+void BM_LevelFrameLogic(benchmark::State& state) {
+  RunLevelFrames(state, false);
+}
+void BM_LevelFrameWithDrawing(benchmark::State& state) {
+  RunLevelFrames(state, true);
+}
 
 // The same frame's drawing calls without any logic: the sprites and the
 // status line's bar and texts.
@@ -252,11 +257,26 @@ void BM_LevelFrameDrawingOnly(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK(BM_LevelFrameLogic)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_LevelFrameWithDrawing)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_LevelFrameDrawingOnly)->Arg(250)->Arg(1000)->Arg(4000)->Unit(benchmark::kMicrosecond)
-    ->Repetitions(7)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LevelFrameLogic)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LevelFrameWithDrawing)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LevelFrameDrawingOnly)
+    ->Arg(250)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -115,7 +115,8 @@ void LaunchWaves(GameSession& session) {
         if (definition.LoopPath != 0) {
           enemy.PathEnd = wave.PathLength;
         } else {
-          enemy.PathEnd = std::max(0.0, wave.PathLength - (n - k - 1) * 1.2 * session.Measures.SpriteW);
+          enemy.PathEnd =
+              std::max(0.0, wave.PathLength - (n - k - 1) * 1.2 * session.Measures.SpriteW);
         }
         session.Enemies.Append(enemy);
       }
@@ -177,8 +178,7 @@ void StepEnemies(GameSession& session) {
         object.NextFireTick = Add32(Add32(RandomInt(1000), session.TickCounter), 200);
       } else {
         PlayAnimationSound(game, Add32(object.AnimationBase, kActionShoot));
-        object.NextFireTick =
-            Add32(Mul32(11 - int64_t{object.FireRate}, 300), session.TickCounter);
+        object.NextFireTick = Add32(Mul32(11 - int64_t{object.FireRate}, 300), session.TickCounter);
       }
     }
 
@@ -244,4 +244,6 @@ int32_t CompareByY(const LiveEnemy& a, const LiveEnemy& b) {
   return a.Object.Y == b.Object.Y ? 0 : 1;
 }
 
-void SortEnemies(GameSession& session) { SortArray(session.Enemies, CompareByY); }
+void SortEnemies(GameSession& session) {
+  SortArray(session.Enemies, CompareByY);
+}

@@ -12,11 +12,13 @@
 #include <cstdint>
 
 inline int32_t Add32(int64_t a, int64_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)));
+  return static_cast<int32_t>(
+      static_cast<uint32_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b)));
 }
 
 inline int32_t Mul32(int64_t a, int64_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b)));
+  return static_cast<int32_t>(
+      static_cast<uint32_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b)));
 }
 
 inline int32_t Trunc32(double value) {
@@ -26,4 +28,6 @@ inline int32_t Trunc32(double value) {
   return static_cast<int32_t>(value);
 }
 
-inline int32_t Sign32(int64_t value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); }
+inline int32_t Sign32(int64_t value) {
+  return value > 0 ? 1 : (value < 0 ? -1 : 0);
+}

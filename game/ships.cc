@@ -110,8 +110,7 @@ void StepPlayers(GameSession& session) {
                                       controls.Dx, controls.Dy);
     player.SpriteSlot = game.Sprites[frame].SpriteId;
 
-    const bool blink =
-        player.HurtTimer != 0 && (player.HurtTimer & kBlinkMask) < kBlinkBelow;
+    const bool blink = player.HurtTimer != 0 && (player.HurtTimer & kBlinkMask) < kBlinkBelow;
     if (blink) SetAlphaMode(-0.5);
     DrawSprite(player.SpriteSlot, Add32(player.X, -int64_t{session.ScrollX}),
                Add32(player.Y, -int64_t{session.ScrollY}));

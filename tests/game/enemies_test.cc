@@ -116,8 +116,8 @@ TEST_F(EnemyTest, SpawnPositionsLaunchOnceAndLineUpAlongThePathEnd) {
 TEST_F(EnemyTest, LoopingEnemiesWrapAndOthersWaitAtTheEnd) {
   ObjectRecord looping = Foe();
   looping.LoopPath = 1;
-  game_.Levels[0].Waves.AssignList({Wave({{0, 500}, {0, 600}}, {700}, looping),
-                                    Wave({{50, 500}, {50, 600}}, {700})});
+  game_.Levels[0].Waves.AssignList(
+      {Wave({{0, 500}, {0, 600}}, {700}, looping), Wave({{50, 500}, {50, 600}}, {700})});
   Start();
   RunFrame(session_);
   ASSERT_EQ(session_.Enemies.DimSize(0), 2);
@@ -208,7 +208,8 @@ TEST_F(EnemyTest, FireIntervalsAfterShotsAndMisses) {
   gunner.FireRate = 9;
   ObjectRecord blind = gunner;
   blind.FireAim = 2;  // up only: never a target
-  game_.Levels[0].Waves.AssignList({Wave({{300, 500}}, {700}, gunner), Wave({{200, 500}}, {700}, blind)});
+  game_.Levels[0].Waves.AssignList(
+      {Wave({{300, 500}}, {700}, gunner), Wave({{200, 500}}, {700}, blind)});
   Start();
   RunFrame(session_);
   ASSERT_EQ(session_.Enemies.DimSize(0), 2);
