@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "game/game_state.h"
+#include "runtime/values/rt_string.h"
 
 // Moves one bullet and resolves its hits: 1 when the bullet is gone.
 int32_t UpdateBullet(GameSession& session, Bullet& bullet);
@@ -25,3 +26,9 @@ void ShipAgainstBackground(GameSession& session, ObjectRecord& ship, int32_t old
 
 // Frame step 13: the black bar with each player's lives and score.
 void DrawStatusLine(GameSession& session);
+
+// The status line's texts for player index: "P1 *JOIN NOW*" for a player not
+// in the game, else "P1 " + character 1 of the font + "x" + lives; and the
+// score, "$" followed by the points right-aligned in eight characters.
+RtString StatusLivesText(const ObjectRecord& player, int32_t index);
+RtString StatusScoreText(const ObjectRecord& player);
