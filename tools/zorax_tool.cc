@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/archive_commands.h"
+#include "tools/check_command.h"
 #include "tools/tool_support.h"
 
 namespace {
@@ -19,6 +20,7 @@ const ToolCommand kCommands[] = {
     {"pack", "append a media archive of files to a copy of a program", PackCommand},
     {"list", "show the members of a program's media archive", ListCommand},
     {"extract", "unpack members of a program's media archive", ExtractCommand},
+    {"check", "report what the player would make of a game file", CheckCommand},
 };
 
 void PrintUsage(std::FILE* out) {
