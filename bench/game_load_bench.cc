@@ -95,10 +95,26 @@ void BM_BuildGameImagesDrawn(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_LoadGame)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_ReadGameFile)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_BuildGameImages)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(7)->ReportAggregatesOnly(true);
-BENCHMARK(BM_BuildGameImagesDrawn)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadGame)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadGameFile)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildGameImages)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_BuildGameImagesDrawn)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
 

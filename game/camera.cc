@@ -10,7 +10,9 @@
 
 namespace {
 
-int32_t Wrap32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+int32_t Wrap32(int64_t value) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
 
 // Truncation toward zero; what no integer can hold gives the lowest integer.
 int32_t TruncToInt32(double value) {
@@ -42,10 +44,10 @@ void CameraStep(GameSession& session) {
   if (count > 0) {
     const double averageX = static_cast<double>(sumX / count);
     const double screenW = m.ScreenW;
-    int32_t scrollX = TruncToInt32(
-        ((averageX - screenW * 0.5) / screenW) *
-            (static_cast<double>(m.MapWidthPx) + 16.0 * m.TileW - screenW) -
-        4.0 * m.TileW);
+    int32_t scrollX =
+        TruncToInt32(((averageX - screenW * 0.5) / screenW) *
+                         (static_cast<double>(m.MapWidthPx) + 16.0 * m.TileW - screenW) -
+                     4.0 * m.TileW);
     scrollX = std::min(scrollX, Wrap32(int64_t{m.MapWidthPx} - m.ScreenW));
     session.ScrollX = std::max(scrollX, 0);
   }

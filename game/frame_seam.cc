@@ -8,7 +8,9 @@ int64_t g_framesPresented = 0;
 
 }  // namespace
 
-void SetGameFrameObserver(GameFrameObserver observer) { g_observer = observer; }
+void SetGameFrameObserver(GameFrameObserver observer) {
+  g_observer = observer;
+}
 
 void ObserveGameFrame(GameFrameKind kind, int64_t numberInPart, GameRecord& game,
                       GameSession* session) {
@@ -34,4 +36,6 @@ void ObserveEscapeHeld(int64_t numberInPart, GameSession& session) {
   g_observer(frame);
 }
 
-int64_t GameFramesPresented() { return g_framesPresented; }
+int64_t GameFramesPresented() {
+  return g_framesPresented;
+}

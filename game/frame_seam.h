@@ -17,11 +17,11 @@
 #include "game/game_state.h"
 
 enum class GameFrameKind : int32_t {
-  kLoading = 0,    // the main program's "Loading..." frame
-  kLoadError = 1,  // the "Load Error!" frame; a mouse click then ends the program
-  kTitle = 2,      // a frame of the title screen
-  kLevel = 3,      // a frame of a level, with everything drawn
-  kEscapeHeld = 4, // not a frame: a level waits for Escape to be released
+  kLoading = 0,     // the main program's "Loading..." frame
+  kLoadError = 1,   // the "Load Error!" frame; a mouse click then ends the program
+  kTitle = 2,       // a frame of the title screen
+  kLevel = 3,       // a frame of a level, with everything drawn
+  kEscapeHeld = 4,  // not a frame: a level waits for Escape to be released
 };
 
 struct GameFrame {

@@ -101,8 +101,8 @@ class ByteSource {
     return true;
   }
   bool OutOfMemory(const GameFilePlace& place, const char* what, int64_t bytes) {
-    check_.Errors.push_back("the file asks for about " + std::to_string(bytes >> 20) +
-                            " MiB for " + what + InPlace(place) +
+    check_.Errors.push_back("the file asks for about " + std::to_string(bytes >> 20) + " MiB for " +
+                            what + InPlace(place) +
                             ", more than any game needs: the player stops with runtime error 7");
     return false;
   }
@@ -138,7 +138,8 @@ class ByteSource {
 
   uint32_t Little(int width) {
     uint32_t value = 0;
-    for (int i = width - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes_[at_ + i]);
+    for (int i = width - 1; i >= 0; --i)
+      value = (value << 8) | static_cast<uint8_t>(bytes_[at_ + i]);
     at_ += static_cast<size_t>(width);
     return value;
   }
@@ -151,7 +152,9 @@ class ByteSource {
 };
 
 // Index i is inside an array of n elements, a negative one counting from the end.
-bool Inside(int64_t i, int64_t n) { return i < n && i >= -n; }
+bool Inside(int64_t i, int64_t n) {
+  return i < n && i >= -n;
+}
 
 void CheckImages(const RtArray<ImageRecord>& images, const char* kind, int32_t firstSlot,
                  GameCheck& check) {
@@ -179,9 +182,8 @@ void CheckImages(const RtArray<ImageRecord>& images, const char* kind, int32_t f
                            " would go into sprite slot " + std::to_string(kSpriteSlotCount) +
                            ", beyond the last slot 65535: the player stops with runtime error 7");
   } else if (lastSlot >= kEmulatedScreenSlot) {
-    check.Warnings.push_back(std::string(kind) + "s reach sprite slot " +
-                             std::to_string(lastSlot) + ": slots from " +
-                             std::to_string(kEmulatedScreenSlot) +
+    check.Warnings.push_back(std::string(kind) + "s reach sprite slot " + std::to_string(lastSlot) +
+                             ": slots from " + std::to_string(kEmulatedScreenSlot) +
                              " on belong to the runtime's fonts and screens");
   }
 }
@@ -198,8 +200,8 @@ void CheckAnimations(const GameRecord& game, const RtArray<AnimationRecord>& nam
       if (outside++ == 0) first = k;
     }
     if (outside == 0) continue;
-    std::string line = "animation " + std::to_string(i) + " (" + animation.Name.Std() +
-                       ") frame " + std::to_string(first) + " shows sprite image " +
+    std::string line = "animation " + std::to_string(i) + " (" + animation.Name.Std() + ") frame " +
+                       std::to_string(first) + " shows sprite image " +
                        std::to_string(animation.Frames[first]) + ", outside the " +
                        std::to_string(sprites) + " sprite images";
     if (outside > 1) line += " (" + std::to_string(outside) + " such frames)";
@@ -211,7 +213,8 @@ void CheckAnimations(const GameRecord& game, const RtArray<AnimationRecord>& nam
     check.Warnings.push_back("player " + std::to_string(p + 1) + " has no animation group (" +
                              std::to_string(entries) +
                              " animation entries): the player stops with runtime error 9 when "
-                             "player " + std::to_string(p + 1) + " joins");
+                             "player " +
+                             std::to_string(p + 1) + " joins");
   }
   for (int32_t l = 0; l < game.Levels.DimSize(0); ++l) {
     const LevelRecord& level = game.Levels[l];
@@ -225,8 +228,7 @@ void CheckAnimations(const GameRecord& game, const RtArray<AnimationRecord>& nam
         }
         check.Warnings.push_back("level " + std::to_string(l) + ", wave " + std::to_string(w) +
                                  ", object " + std::to_string(k) + " uses the animations from " +
-                                 std::to_string(base) + ", outside the " +
-                                 std::to_string(entries) +
+                                 std::to_string(base) + ", outside the " + std::to_string(entries) +
                                  " entries: the player stops with runtime error 9 when it is "
                                  "launched");
       }
@@ -249,13 +251,16 @@ void CheckRecord(const GameRecord& game, GameCheck& check) {
   }
 
   if (check.Levels == 0) {
-    check.Errors.push_back("there are no levels: starting a game stops the player with runtime error 9");
+    check.Errors.push_back(
+        "there are no levels: starting a game stops the player with runtime error 9");
   }
   if (check.TileImages == 0) {
-    check.Errors.push_back("there are no tile images: the first level stops the player with runtime error 9");
+    check.Errors.push_back(
+        "there are no tile images: the first level stops the player with runtime error 9");
   }
   if (check.SpriteImages == 0) {
-    check.Errors.push_back("there are no sprite images: the first level stops the player with runtime error 9");
+    check.Errors.push_back(
+        "there are no sprite images: the first level stops the player with runtime error 9");
   }
   CheckImages(game.Sprites, "sprite image", 0, check);
   CheckImages(game.Tiles, "tile image", kFirstTileSlot, check);

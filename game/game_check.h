@@ -21,7 +21,7 @@ struct GameCheck {
   int32_t Waves = 0;
   int32_t Enemies = 0;  // object entries of all waves
   int32_t Players = 0;
-  int64_t UnreadBytes = 0;  // bytes after the last field, which the player never reads
+  int64_t UnreadBytes = 0;            // bytes after the last field, which the player never reads
   std::vector<std::string> Errors;    // each one stops the player (or keeps the game from loading)
   std::vector<std::string> Warnings;  // looks wrong, or stops the player only in some games
 };

@@ -170,8 +170,8 @@ class GameFileReader {
       Enter("row", y);
       for (int32_t x = 0; x < width; ++x) {
         int32_t byte = 0;
-        const bool read = signedBytes ? in_.I8(byte, place_, "pixel byte")
-                                      : in_.U8(byte, place_, "pixel byte");
+        const bool read =
+            signedBytes ? in_.I8(byte, place_, "pixel byte") : in_.U8(byte, place_, "pixel byte");
         if (!read) return false;
         // A negative byte counts from the end of the palette, as any index does.
         const int32_t index = byte < 0 ? byte + kPaletteSize : byte;

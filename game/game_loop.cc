@@ -28,7 +28,9 @@ constexpr int32_t kFrameMs = 17;     // GameClock per level frame
 constexpr int32_t kFrameTicks = 16;  // TickCounter per level frame
 constexpr double kTransitionMs = 500.0;
 
-int32_t Wrap32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+int32_t Wrap32(int64_t value) {
+  return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
 
 bool AnyPlayerInPlay(const GameSession& session) {
   for (const ObjectRecord& player : session.Game.Players) {
@@ -176,9 +178,12 @@ LevelOutcome PlayLevel(GameSession& session) {
   StartLevel(session);
   for (int64_t frame = 0;; ++frame) {
     switch (PlayLevelFrame(session, frame)) {
-      case FrameOutcome::kContinue: break;
-      case FrameOutcome::kLevelOver: return LevelOutcome::kEnded;
-      case FrameOutcome::kAbandoned: return LevelOutcome::kAbandoned;
+      case FrameOutcome::kContinue:
+        break;
+      case FrameOutcome::kLevelOver:
+        return LevelOutcome::kEnded;
+      case FrameOutcome::kAbandoned:
+        return LevelOutcome::kAbandoned;
     }
   }
 }

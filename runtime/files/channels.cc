@@ -221,7 +221,8 @@ int64_t ChannelBytesLeft(int32_t channel) {
   if (fstat(entry.Handle, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
   const off_t place = lseek(entry.Handle, 0, SEEK_CUR);
   if (place < 0) return -1;
-  const int64_t here = static_cast<int64_t>(place) - static_cast<int64_t>(entry.Length - entry.Next);
+  const int64_t here =
+      static_cast<int64_t>(place) - static_cast<int64_t>(entry.Length - entry.Next);
   return std::max<int64_t>(0, static_cast<int64_t>(info.st_size) - here);
 }
 

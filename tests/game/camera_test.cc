@@ -122,7 +122,9 @@ TEST(Camera, HorizontalFollowsTheAverageShip) {
 }
 
 // Colour of tile t in the layer test.
-int32_t TileColour(int32_t t) { return kPalette[t == 0 ? 2 : 24]; }
+int32_t TileColour(int32_t t) {
+  return kPalette[t == 0 ? 2 : 24];
+}
 
 TEST(Camera, LayersAreDrawnWhereTheScrollPutsThem) {
   ASSERT_TRUE(gltest::OpenWindow());

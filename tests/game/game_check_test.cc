@@ -74,14 +74,17 @@ TEST(GameCheck, EveryStopOfThePlayerIsAnError) {
   const std::string bytes = Bytes(SoundGame());
   GameCheck cut = CheckGameBytes(bytes.substr(0, bytes.size() - 80));
   EXPECT_FALSE(cut.ReadToEnd);
-  EXPECT_NE(Find(cut.Errors, {"ends at byte", "level 0, wave 1, object", "error 3"}), "") << All(cut);
+  EXPECT_NE(Find(cut.Errors, {"ends at byte", "level 0, wave 1, object", "error 3"}), "")
+      << All(cut);
   EXPECT_NE(Find(CheckGameBytes(std::string("\x07\x00", 2)).Errors, {"version"}), "");
   // A count in the millions in a short file is a truncation, found at once.
   GameCheck huge = CheckGameBytes(GameFileBytes().I32(7).I32(90'000'000).I32(2).I32(2).Bytes());
   EXPECT_NE(Find(huge.Errors, {"ends at byte", "sprite image 0", "error 3"}), "") << All(huge);
   GameCheck wide = CheckGameBytes(GameFileBytes().I32(7).I32(1).I32(2'000'000'000).I32(0).Bytes());
   EXPECT_NE(Find(wide.Errors, {"sprite image 0", "error 7"}), "") << All(wide);
-  EXPECT_NE(Find(CheckGameBytes(GameFileBytes().I32(8).Bytes()).Errors, {"version 8", "Load Error!"}), "");
+  EXPECT_NE(
+      Find(CheckGameBytes(GameFileBytes().I32(8).Bytes()).Errors, {"version 8", "Load Error!"}),
+      "");
 
   GameRecord game = SoundGame();
   game.Sprites[1].Pixels.Dimension(4, 3);  // wider than tall
@@ -93,7 +96,8 @@ TEST(GameCheck, EveryStopOfThePlayerIsAnError) {
   raw[tilePixels + 9] = static_cast<char>(150);
   GameCheck check = CheckGameBytes(raw);
   EXPECT_TRUE(check.ReadToEnd) << All(check);
-  EXPECT_NE(Find(check.Errors, {"sprite image 1 is 4 wide but 3 tall", "error 9"}), "") << All(check);
+  EXPECT_NE(Find(check.Errors, {"sprite image 1 is 4 wide but 3 tall", "error 9"}), "")
+      << All(check);
   EXPECT_NE(Find(check.Errors, {"tile image 0", "pixel (1, 1) has byte 100", "2 such bytes"}), "")
       << All(check);
 
@@ -122,8 +126,8 @@ TEST(GameCheck, WhatOnlyLooksWrongIsAWarning) {
   EXPECT_TRUE(check.Errors.empty()) << All(check);
   EXPECT_NE(Find(check.Warnings, {"sprite image 0 is 4 wide and 6 tall", "top 4 x 4"}), "")
       << All(check);
-  EXPECT_NE(Find(check.Warnings, {"animation 2 (Player 1, Die) frame 1 shows sprite image 2",
-                                  "2 such frames"}),
+  EXPECT_NE(Find(check.Warnings,
+                 {"animation 2 (Player 1, Die) frame 1 shows sprite image 2", "2 such frames"}),
             "")
       << All(check);
   EXPECT_NE(Find(check.Warnings, {"level 0, wave 0, object 0", "from 14"}), "") << All(check);

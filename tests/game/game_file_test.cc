@@ -86,7 +86,8 @@ TEST(GameFile, SmallestFilesOfVersions7And1) {
   // Version 1: the version and four zero counts; the players and the title
   // keep their defaults.
   GameRecord old;
-  ASSERT_EQ(LoadGame(old, Save(GameFileBytes().I32(1).I32(0).I32(0).I32(0).I32(0).Bytes()).c_str()), 1);
+  ASSERT_EQ(LoadGame(old, Save(GameFileBytes().I32(1).I32(0).I32(0).I32(0).I32(0).Bytes()).c_str()),
+            1);
   EXPECT_EQ(old.Sprites.DimSize(0), 0);
   EXPECT_EQ(old.Tiles.DimSize(0), 0);
   EXPECT_EQ(old.Levels.DimSize(0), 0);
@@ -126,8 +127,22 @@ TEST(GameFile, HugeCountsInShortFilesEndAtOnce) {
       GameFileBytes().I32(7).I32(50'000'000).I32(1).Bytes(),
       GameFileBytes().I32(7).I32(1).I32(40'000).I32(40'000).U8(1).Bytes(),
       GameFileBytes().I32(7).I32(0).I32(0).I32(0).I32(1).I32(1).I32(30'000).I32(30'000).Bytes(),
-      GameFileBytes().I32(7).I32(0).I32(0).I32(0).I32(1).I32(0).I32(0).I32(0).I32(0).I32(0)
-          .I32(20'000'000).I32(0).I16(0).I32(0).Bytes(),
+      GameFileBytes()
+          .I32(7)
+          .I32(0)
+          .I32(0)
+          .I32(0)
+          .I32(1)
+          .I32(0)
+          .I32(0)
+          .I32(0)
+          .I32(0)
+          .I32(0)
+          .I32(20'000'000)
+          .I32(0)
+          .I16(0)
+          .I32(0)
+          .Bytes(),
       GameFileBytes().I32(7).I32(0).I32(0).I32(2'000'000'000).I32(3).Bytes(),
   };
   for (const std::string& bytes : cases) {
@@ -139,10 +154,12 @@ TEST(GameFile, HugeCountsInShortFilesEndAtOnce) {
   // A pixel byte outside the palette before the bytes run out still stops
   // the reading first, as it would field by field.
   GameRecord game;
-  EXPECT_RUNTIME_ERROR(Read(game, GameFileBytes().I32(7).I32(1'000'000).I32(1).I32(1).U8(77).Bytes()), 9);
+  EXPECT_RUNTIME_ERROR(
+      Read(game, GameFileBytes().I32(7).I32(1'000'000).I32(1).I32(1).U8(77).Bytes()), 9);
   // A one-row image needs no bytes per pixel: a width in the billions is
   // memory no game needs.
-  EXPECT_RUNTIME_ERROR(Read(game, GameFileBytes().I32(7).I32(1).I32(2'000'000'000).I32(0).Bytes()), 7);
+  EXPECT_RUNTIME_ERROR(Read(game, GameFileBytes().I32(7).I32(1).I32(2'000'000'000).I32(0).Bytes()),
+                       7);
 }
 
 TEST(GameFile, PixelBytesIndexThePalette) {
@@ -226,7 +243,7 @@ TEST(GameFile, LevelsHoldTwoLayersAndKeepTheirCells) {
   GameFileBytes f;
   f.I32(7).I32(0).I32(0).I32(0).I32(1);
   f.I32(2).I32(3).I32(2).I16(0).I16(-1).I16(5).I16(7).I16(-300).I16(2);  // layer 0: 3 x 2
-  f.I32(1).I32(1).I16(4);                                               // layer 1: 1 x 1
+  f.I32(1).I32(1).I16(4);                                                // layer 1: 1 x 1
   f.I32(1).I32(2).I32(6).I32(45).I32(0).I8(0).I32(4).Text(std::string("Hi\0\0", 4));
   GameRecord game;
   ASSERT_EQ(Read(game, f.Bytes()), 1);

@@ -19,7 +19,8 @@ std::vector<int> BandHeights(int x) {
       ++black;
     }
     for (int y = band * 60 + black; y < band * 60 + 60; ++y) {
-      EXPECT_NE(gltest::ReadPixel(x, y), (gltest::Rgba{0, 0, 0, 255})) << "band " << band << " row " << y;
+      EXPECT_NE(gltest::ReadPixel(x, y), (gltest::Rgba{0, 0, 0, 255}))
+          << "band " << band << " row " << y;
     }
     heights.push_back(black);
   }

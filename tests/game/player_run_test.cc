@@ -28,7 +28,9 @@ namespace {
 
 using Script = std::function<void(const GameFrame&)>;
 
-std::string RecordPath() { return testenv::TempDir() + "/player_record.txt"; }
+std::string RecordPath() {
+  return testenv::TempDir() + "/player_record.txt";
+}
 
 void Record(const std::string& line) {
   std::ofstream out(RecordPath(), std::ios::app);
@@ -112,95 +114,102 @@ int BlackRows(int x) {
   int black = 0;
   std::vector<uint8_t> column(480 * 4);
   glReadPixels(x, 0, 1, 480, GL_RGBA, GL_UNSIGNED_BYTE, column.data());
-  for (int y = 0; y < 480; ++y) black += column[y * 4] == 0 && column[y * 4 + 1] == 0 && column[y * 4 + 2] == 0;
+  for (int y = 0; y < 480; ++y)
+    black += column[y * 4] == 0 && column[y * 4 + 1] == 0 && column[y * 4 + 2] == 0;
   return black;
 }
 
 std::string Describe(const GameFrame& frame) {
   static const char* const kKinds[] = {"loading", "load error", "title", "level", "escape held"};
-  return std::string(kKinds[static_cast<int>(frame.Kind)]) + " " + std::to_string(frame.NumberInPart);
+  return std::string(kKinds[static_cast<int>(frame.Kind)]) + " " +
+         std::to_string(frame.NumberInPart);
 }
 
-void PressFire(bool down) { inputtest::PushKey(SDL_SCANCODE_RCTRL, down); }
+void PressFire(bool down) {
+  inputtest::PushKey(SDL_SCANCODE_RCTRL, down);
+}
 
 TEST(PlayerRun, AFileOfAnUnknownVersionShowsLoadErrorUntilAClick) {
-  const std::vector<std::string> lines = Play(GameFileBytes().I32(8).Bytes(), [](const GameFrame& frame) {
-    Record(Describe(frame));
-    if (frame.Kind != GameFrameKind::kLoadError) return;
-    // The text on screen: lit pixels in the top-left corner only.
-    int32_t fw = 0;
-    int32_t fh = 0;
-    GetFontSize(fw, fh);
-    std::vector<uint8_t> pixels(640 * 480 * 4);
-    glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    int inside = 0;
-    int outside = 0;
-    for (int y = 0; y < 480; ++y) {
-      for (int x = 0; x < 640; ++x) {
-        if (pixels[((479 - y) * 640 + x) * 4] < 128) continue;
-        (x < 11 * fw && y < fh ? inside : outside) += 1;
-      }
-    }
-    Record("lit " + std::to_string(inside > 20) + " " + std::to_string(outside));
-    // A key does not end the wait; a whole click does.
-    std::thread([] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-      inputtest::PushKey(SDL_SCANCODE_A, true);
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-      Record("click");
-      inputtest::Push(inputtest::ButtonEvent(SDL_BUTTON_LEFT, true));
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      inputtest::Push(inputtest::ButtonEvent(SDL_BUTTON_LEFT, false));
-    }).detach();
-  });
+  const std::vector<std::string> lines =
+      Play(GameFileBytes().I32(8).Bytes(), [](const GameFrame& frame) {
+        Record(Describe(frame));
+        if (frame.Kind != GameFrameKind::kLoadError) return;
+        // The text on screen: lit pixels in the top-left corner only.
+        int32_t fw = 0;
+        int32_t fh = 0;
+        GetFontSize(fw, fh);
+        std::vector<uint8_t> pixels(640 * 480 * 4);
+        glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        int inside = 0;
+        int outside = 0;
+        for (int y = 0; y < 480; ++y) {
+          for (int x = 0; x < 640; ++x) {
+            if (pixels[((479 - y) * 640 + x) * 4] < 128) continue;
+            (x < 11 * fw && y < fh ? inside : outside) += 1;
+          }
+        }
+        Record("lit " + std::to_string(inside > 20) + " " + std::to_string(outside));
+        // A key does not end the wait; a whole click does.
+        std::thread([] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(150));
+          inputtest::PushKey(SDL_SCANCODE_A, true);
+          std::this_thread::sleep_for(std::chrono::milliseconds(150));
+          Record("click");
+          inputtest::Push(inputtest::ButtonEvent(SDL_BUTTON_LEFT, true));
+          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+          inputtest::Push(inputtest::ButtonEvent(SDL_BUTTON_LEFT, false));
+        }).detach();
+      });
   EXPECT_EQ(lines, (std::vector<std::string>{"loading 0", "load error 0", "lit 1 0", "click"}));
   EXPECT_EQ(testenv::ReadErrorLog().find("Runtime error"), std::string::npos);
 }
 
 TEST(PlayerRun, TheTitleIgnoresFireInItsFirstFrameAndCentresItsText) {
-  const std::vector<std::string> lines = Play(TestGame({30}, "AB\n\nCDEF\n"), [](const GameFrame& frame) {
-    if (frame.Kind == GameFrameKind::kLoading) return;
-    Record(Describe(frame));
-    if (frame.Kind == GameFrameKind::kTitle && frame.NumberInPart == 0) {
-      int32_t fw = 0;
-      int32_t fh = 0;
-      GetFontSize(fw, fh);
-      const int x = (640 - 4 * fw) / 2;
-      const int y = (480 - 3 * fh) / 2;
-      // Lit pixels of each text line's cells, and anywhere else.
-      std::vector<uint8_t> pixels(640 * 480 * 4);
-      glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-      int line[3] = {0, 0, 0};
-      int elsewhere = 0;
-      int firstColumn = 640;
-      int lastColumn = -1;
-      for (int py = 0; py < 480; ++py) {
-        for (int px = 0; px < 640; ++px) {
-          if (pixels[((479 - py) * 640 + px) * 4] < 128) continue;
-          const int row = (py - y) / fh;
-          if (py >= y && row < 3 && px >= x && px < x + 4 * fw) {
-            ++line[row];
-            firstColumn = std::min(firstColumn, px);
-            lastColumn = std::max(lastColumn, px);
-          } else {
-            ++elsewhere;
+  const std::vector<std::string> lines =
+      Play(TestGame({30}, "AB\n\nCDEF\n"), [](const GameFrame& frame) {
+        if (frame.Kind == GameFrameKind::kLoading) return;
+        Record(Describe(frame));
+        if (frame.Kind == GameFrameKind::kTitle && frame.NumberInPart == 0) {
+          int32_t fw = 0;
+          int32_t fh = 0;
+          GetFontSize(fw, fh);
+          const int x = (640 - 4 * fw) / 2;
+          const int y = (480 - 3 * fh) / 2;
+          // Lit pixels of each text line's cells, and anywhere else.
+          std::vector<uint8_t> pixels(640 * 480 * 4);
+          glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+          int line[3] = {0, 0, 0};
+          int elsewhere = 0;
+          int firstColumn = 640;
+          int lastColumn = -1;
+          for (int py = 0; py < 480; ++py) {
+            for (int px = 0; px < 640; ++px) {
+              if (pixels[((479 - py) * 640 + px) * 4] < 128) continue;
+              const int row = (py - y) / fh;
+              if (py >= y && row < 3 && px >= x && px < x + 4 * fw) {
+                ++line[row];
+                firstColumn = std::min(firstColumn, px);
+                lastColumn = std::max(lastColumn, px);
+              } else {
+                ++elsewhere;
+              }
+            }
           }
+          Record("text " + std::to_string(line[0] > 0) + std::to_string(line[1] > 0) +
+                 std::to_string(line[2] > 0) + " " + std::to_string(elsewhere) + " " +
+                 std::to_string(firstColumn < x + fw) + std::to_string(lastColumn >= x + 3 * fw));
+          PressFire(true);  // held from the first frame on
         }
-      }
-      Record("text " + std::to_string(line[0] > 0) + std::to_string(line[1] > 0) +
-             std::to_string(line[2] > 0) + " " + std::to_string(elsewhere) + " " +
-             std::to_string(firstColumn < x + fw) + std::to_string(lastColumn >= x + 3 * fw));
-      PressFire(true);  // held from the first frame on
-    }
-    if (frame.Kind == GameFrameKind::kLevel) {
-      const GameSession& s = *frame.Session;
-      Record("hits " + std::to_string(s.Game.Players[0].Hits) + " " + std::to_string(s.Game.Players[1].Hits) +
-             " latch " + std::to_string(s.FireLatch[0]));
-      EndProgramNormally();
-    }
-  });
+        if (frame.Kind == GameFrameKind::kLevel) {
+          const GameSession& s = *frame.Session;
+          Record("hits " + std::to_string(s.Game.Players[0].Hits) + " " +
+                 std::to_string(s.Game.Players[1].Hits) + " latch " +
+                 std::to_string(s.FireLatch[0]));
+          EndProgramNormally();
+        }
+      });
   EXPECT_EQ(lines, (std::vector<std::string>{"title 0", "text 101 0 11", "title 1", "level 0",
-                                              "hits 3 -1 latch 1"}));
+                                             "hits 3 -1 latch 1"}));
 }
 
 TEST(PlayerRun, AThreeScreenMapScrollsToTheTopAndClosesTheBlind) {
@@ -218,15 +227,18 @@ TEST(PlayerRun, AThreeScreenMapScrollsToTheTopAndClosesTheBlind) {
     const GameSession& s = *frame.Session;
     const int k = static_cast<int>(frame.NumberInPart);
     if (k == 0) {
-      Record("first " + std::to_string(s.ScrollY) + " black " + std::to_string(BlackRows(100) >= 420));
+      Record("first " + std::to_string(s.ScrollY) + " black " +
+             std::to_string(BlackRows(100) >= 420));
     }
     if (k == 40) Record("open black " + std::to_string(BlackRows(100)));
     if (s.Ending == 1 && endingFrame < 0) {
       endingFrame = k;
       Record("ending at " + std::to_string(k) + " scroll " + std::to_string(s.ScrollY));
     }
-    if (endingFrame >= 0 && (k == endingFrame + 10 || k == endingFrame + 20 || k == endingFrame + 29)) {
-      Record("closing +" + std::to_string(k - endingFrame) + " black " + std::to_string(BlackRows(100)));
+    if (endingFrame >= 0 &&
+        (k == endingFrame + 10 || k == endingFrame + 20 || k == endingFrame + 29)) {
+      Record("closing +" + std::to_string(k - endingFrame) + " black " +
+             std::to_string(BlackRows(100)));
     }
     if (endingFrame >= 0 && k > endingFrame + 29) Record("last " + std::to_string(k));
   });
@@ -256,10 +268,12 @@ TEST(PlayerRun, ShortMapsEndAfterTheirOpeningAndTheLastShipOutEndsTheGame) {
     static int lastLevel = -1;
     static int frames = 0;
     if (s.LevelIndex != lastLevel) {
-      if (lastLevel >= 0) Record("level " + std::to_string(lastLevel) + " frames " + std::to_string(frames));
+      if (lastLevel >= 0)
+        Record("level " + std::to_string(lastLevel) + " frames " + std::to_string(frames));
       lastLevel = s.LevelIndex;
       frames = 0;
-      Record("level " + std::to_string(s.LevelIndex) + " ship y " + std::to_string(s.Game.Players[0].Y));
+      Record("level " + std::to_string(s.LevelIndex) + " ship y " +
+             std::to_string(s.Game.Players[0].Y));
     }
     ++frames;
     // In the third level the last ship goes out after 40 frames.
@@ -268,9 +282,9 @@ TEST(PlayerRun, ShortMapsEndAfterTheirOpeningAndTheLastShipOutEndsTheGame) {
     if (s.LevelIndex == 2 && frame.NumberInPart == 71) Record("third ends at 71");
   });
   EXPECT_EQ(lines, (std::vector<std::string>{"title 0", "title 1", "level 0 ship y 144",
-                                              "level 0 frames 30", "level 1 ship y 288",
-                                              "level 1 frames 30", "level 2 ship y 1343",
-                                              "closing from 41", "third ends at 71", "title 0"}));
+                                             "level 0 frames 30", "level 1 ship y 288",
+                                             "level 1 frames 30", "level 2 ship y 1343",
+                                             "closing from 41", "third ends at 71", "title 0"}));
 }
 
 TEST(PlayerRun, EscapeAbandonsTheGameAndEndsTheProgramOnTheTitle) {
@@ -292,7 +306,8 @@ TEST(PlayerRun, EscapeAbandonsTheGameAndEndsTheProgramOnTheTitle) {
       case GameFrameKind::kLevel:
         if (frame.NumberInPart == 0) {
           ++games;
-          Record("game " + std::to_string(games) + ": hits " + std::to_string(s->Game.Players[0].Hits));
+          Record("game " + std::to_string(games) + ": hits " +
+                 std::to_string(s->Game.Players[0].Hits));
           s->Game.Players[0].Points = 777;
           s->Game.Players[0].Hits = 1;
         }
@@ -308,10 +323,10 @@ TEST(PlayerRun, EscapeAbandonsTheGameAndEndsTheProgramOnTheTitle) {
         return;
     }
   });
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "title: points 0 hits -1", "game 1: hits 3", "held at 4 clock 68",
-                       "title: points 0 hits -1", "game 2: hits 3", "held at 4 clock 68",
-                       "title: points 0 hits -1", "escape on the title"}));
+  EXPECT_EQ(lines, (std::vector<std::string>{"title: points 0 hits -1", "game 1: hits 3",
+                                             "held at 4 clock 68", "title: points 0 hits -1",
+                                             "game 2: hits 3", "held at 4 clock 68",
+                                             "title: points 0 hits -1", "escape on the title"}));
 }
 
 }  // namespace
