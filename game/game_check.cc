@@ -101,9 +101,10 @@ class ByteSource {
     return true;
   }
   bool OutOfMemory(const GameFilePlace& place, const char* what, int64_t bytes) {
-    check_.Errors.push_back("the file asks for about " + std::to_string(bytes >> 20) + " MiB for " +
-                            what + InPlace(place) +
-                            ", more than any game needs: the player stops with runtime error 7");
+    check_.Errors.push_back("the file asks for about " + std::to_string(bytes >> 20) +
+                            " MiB more for " + what + InPlace(place) +
+                            ", beyond what a game file of its size may use: the player stops "
+                            "with runtime error 7");
     return false;
   }
   bool FileEndsEarly(const GameFilePlace& place, const char* kind) {

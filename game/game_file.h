@@ -5,8 +5,8 @@
 //                   opened or its version is above 7 (the record is then unchanged)
 // ReadGameFile      reads the file through channel 1 into the record; 1, or 0 as LoadGame.
 //                   A short file ends the program with runtime error 3, a pixel byte outside
-//                   the palette or a third layer with error 9, a file demanding more memory
-//                   than any game needs with error 7
+//                   the palette or a third layer with error 9, a file asking for more memory
+//                   than its size allows (64 MiB + 8 bytes per byte) with error 7
 // BuildGameImages   gives Sprites[i] slot i and Tiles[i] slot 1024 + i, builds each image
 //                   there, then names the animations
 // BuildImageSprite  builds slot image.SpriteId from image.Pixels, W by W for a width W; an

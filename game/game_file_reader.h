@@ -7,8 +7,8 @@
 // still holds before anything is sized to it. When the file cannot hold the
 // items a count announces, the items are read into one scratch record: the
 // read then fails where the plain reading would (out of bytes, or at an
-// earlier bad pixel), without the allocation. Memory that no file bytes back
-// (default inner records, one-row images) is charged against a budget.
+// earlier bad pixel), without the allocation. What the record takes in memory
+// is estimated and held to a budget that grows with the file's size.
 //
 // A source provides:
 //   bool I8/U8/I16/I32(int32_t& out, const GameFilePlace&, const char* field)
@@ -37,14 +37,23 @@ struct GameFilePlace {
   int Depth = 0;
 };
 
-// The memory estimate above which a game file is refused with error 7. The
-// authoring tool's games stay far below it; a hostile count does not.
-inline constexpr int64_t kGameFileMemoryBudget = int64_t{1} << 30;
+// The memory a game file may make the record take: 64 MiB plus 8 bytes per
+// byte of the file (pixels take 4 per byte); a file of unknown size gets 1 GiB.
+// The authoring tool's games stay far below it. Past it the load ends with
+// error 7, as when memory runs out, instead of taking the machine's memory
+// for one-row images billions wide or millions of default waves.
+inline constexpr int64_t kGameFileMemoryBase = int64_t{64} << 20;
+inline constexpr int64_t kGameFileMemoryPerByte = 8;
+inline constexpr int64_t kGameFileMemoryUnknownSize = int64_t{1} << 30;
 
 template <typename Source>
 class GameFileReader {
  public:
-  GameFileReader(Source& in, int32_t version) : in_(in), version_(version) {}
+  GameFileReader(Source& in, int32_t version) : in_(in), version_(version) {
+    const int64_t size = in_.BytesLeft();
+    budget_ =
+        size < 0 ? kGameFileMemoryUnknownSize : kGameFileMemoryBase + kGameFileMemoryPerByte * size;
+  }
 
   // Reads every block after the version into game; false when the source
   // stopped (only a reporting source ever does).
@@ -109,7 +118,7 @@ class GameFileReader {
 
   bool Charge(int64_t bytes, const char* what) {
     spent_ += bytes;
-    if (spent_ <= kGameFileMemoryBudget) return true;
+    if (spent_ <= budget_) return true;
     return in_.OutOfMemory(place_, what, bytes);
   }
 
@@ -334,4 +343,5 @@ class GameFileReader {
   int32_t version_;
   GameFilePlace place_;
   int64_t spent_ = 0;
+  int64_t budget_ = 0;
 };

@@ -80,7 +80,7 @@ TEST(GameCheck, EveryStopOfThePlayerIsAnError) {
   // A count in the millions in a short file is a truncation, found at once.
   GameCheck huge = CheckGameBytes(GameFileBytes().I32(7).I32(90'000'000).I32(2).I32(2).Bytes());
   EXPECT_NE(Find(huge.Errors, {"ends at byte", "sprite image 0", "error 3"}), "") << All(huge);
-  GameCheck wide = CheckGameBytes(GameFileBytes().I32(7).I32(1).I32(2'000'000'000).I32(0).Bytes());
+  GameCheck wide = CheckGameBytes(GameFileBytes().I32(7).I32(1).I32(20'000'000).I32(0).Bytes());
   EXPECT_NE(Find(wide.Errors, {"sprite image 0", "error 7"}), "") << All(wide);
   EXPECT_NE(
       Find(CheckGameBytes(GameFileBytes().I32(8).Bytes()).Errors, {"version 8", "Load Error!"}),
