@@ -101,8 +101,10 @@ class ByteSource {
     return true;
   }
   bool OutOfMemory(const GameFilePlace& place, const char* what, int64_t bytes) {
-    check_.Errors.push_back("the file asks for about " + std::to_string(bytes >> 20) +
-                            " MiB more for " + what + InPlace(place) +
+    const std::string amount = bytes == INT64_MAX
+                                   ? "more than an array holds"
+                                   : "about " + std::to_string(bytes >> 20) + " MiB more";
+    check_.Errors.push_back("the file asks for " + amount + " for " + what + InPlace(place) +
                             ", beyond what a game file of its size may use: the player stops "
                             "with runtime error 7");
     return false;

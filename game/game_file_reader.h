@@ -166,7 +166,9 @@ class GameFileReader {
     if (!in_.I32(width, place_, "width") || !in_.I32(height, place_, "height")) return false;
     const bool hasRows = width > 0 && height > 0;
     const int64_t elements = width > 0 ? int64_t{width} * (height > 0 ? height : 1) : 0;
-    if (elements > INT32_MAX) return in_.OutOfMemory(place_, "image pixels", elements * 4);
+    // More elements than an array holds (the product of two widths can pass
+    // any integer width, so it is reported, not multiplied further).
+    if (elements > INT32_MAX) return in_.OutOfMemory(place_, "image pixels", INT64_MAX);
     const bool doomed = hasRows && CannotHold(elements, 1);
     int32_t* pixels = nullptr;
     if (!doomed) {
@@ -220,7 +222,7 @@ class GameFileReader {
   bool LayerCells(RtArray<int32_t>& layer, int32_t width, int32_t height) {
     const bool hasRows = width > 0 && height > 0;
     const int64_t elements = width > 0 ? int64_t{width} * (height > 0 ? height : 1) : 0;
-    if (elements > INT32_MAX) return in_.OutOfMemory(place_, "layer cells", elements * 4);
+    if (elements > INT32_MAX) return in_.OutOfMemory(place_, "layer cells", INT64_MAX);
     const bool doomed = hasRows && CannotHold(elements, 2);
     int32_t* cells = nullptr;
     if (!doomed) {

@@ -82,6 +82,9 @@ TEST(GameCheck, EveryStopOfThePlayerIsAnError) {
   EXPECT_NE(Find(huge.Errors, {"ends at byte", "sprite image 0", "error 3"}), "") << All(huge);
   GameCheck wide = CheckGameBytes(GameFileBytes().I32(7).I32(1).I32(20'000'000).I32(0).Bytes());
   EXPECT_NE(Find(wide.Errors, {"sprite image 0", "error 7"}), "") << All(wide);
+  GameCheck vast =
+      CheckGameBytes(GameFileBytes().I32(7).I32(1).I32(2'000'000'000).I32(2'000'000'000).Bytes());
+  EXPECT_NE(Find(vast.Errors, {"more than an array holds", "error 7"}), "") << All(vast);
   EXPECT_NE(
       Find(CheckGameBytes(GameFileBytes().I32(8).Bytes()).Errors, {"version 8", "Load Error!"}),
       "");
