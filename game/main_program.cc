@@ -1,13 +1,28 @@
-// The player's main program. Until the game loader exists it shows the
-// loading frame and ends normally.
+// The player's main program: one GameRecord for the whole run, loaded from
+// "game.ZORAX" next to the program (or from its media archive), then the
+// game, which ends the program itself.
 #include "game/main_program.h"
 
+#include "game/frame_seam.h"
+#include "game/game_file.h"
+#include "game/game_loop.h"
 #include "runtime/core/frame.h"
 #include "runtime/core/program_end.h"
 #include "runtime/gfx2d/text.h"
 
 void GameMainProgram() {
+  GameRecord game;
+  // The text stays on screen while the file loads.
   PrintText("Loading...", 0, 0);
+  ObserveGameFrame(GameFrameKind::kLoading, 0, game, nullptr);
   PresentFrame();
-  EndProgramNormally();
+
+  if (LoadGame(game, "game.ZORAX") == 0) {
+    PrintText("Load Error!", 0, 0);
+    ObserveGameFrame(GameFrameKind::kLoadError, 0, game, nullptr);
+    PresentFrame();
+    WaitForMouseClick();
+    EndProgramNormally();
+  }
+  RunGame(game);
 }

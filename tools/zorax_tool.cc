@@ -6,6 +6,7 @@
 
 #include "tools/archive_commands.h"
 #include "tools/build_command.h"
+#include "tools/check_command.h"
 #include "tools/tool_support.h"
 
 namespace {
@@ -21,6 +22,7 @@ const ToolCommand kCommands[] = {
     {"list", "show the members of a program's media archive", ListCommand},
     {"extract", "unpack members of a program's media archive", ExtractCommand},
     {"build", "write a game file from a readable game description", BuildCommand},
+    {"check", "report what the player would make of a game file", CheckCommand},
 };
 
 void PrintUsage(std::FILE* out) {

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -211,6 +212,18 @@ int32_t ChannelAtEnd(int32_t channel) {
 
 int32_t ChannelPosition(int32_t channel) {
   return CheckedChannel(channel).Position;
+}
+
+int64_t ChannelBytesLeft(int32_t channel) {
+  const ChannelEntry& entry = CheckedChannel(channel);
+  if (entry.Handle < 0) return -1;
+  struct stat info {};
+  if (fstat(entry.Handle, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+  const off_t place = lseek(entry.Handle, 0, SEEK_CUR);
+  if (place < 0) return -1;
+  const int64_t here =
+      static_cast<int64_t>(place) - static_cast<int64_t>(entry.Length - entry.Next);
+  return std::max<int64_t>(0, static_cast<int64_t>(info.st_size) - here);
 }
 
 void SeekChannel(int32_t channel, int32_t offset, int32_t origin) {

@@ -25,6 +25,10 @@ void CloseChannel(int32_t channel);
 int32_t ChannelAtEnd(int32_t channel);
 // The channel's count of bytes consumed.
 int32_t ChannelPosition(int32_t channel);
+// Bytes between the read position and the end of the file, for a channel open
+// on a regular file; -1 when that cannot be told (closed channel, a pipe). A
+// reader checks a count taken from a file against it before sizing anything.
+int64_t ChannelBytesLeft(int32_t channel);
 // origin 0: from the start; above 0: from the current place; below 0: from the
 // end. Sets the position without any range check.
 void SeekChannel(int32_t channel, int32_t offset, int32_t origin);
