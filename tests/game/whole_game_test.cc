@@ -22,6 +22,7 @@
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
 #include "runtime/core/startup.h"
+#include "runtime/sound/sound.h"
 #include "tests/input/input_test_events.h"
 #include "tests/sound/wav_bytes.h"
 #include "tests/support/program_end_checks.h"
@@ -239,7 +240,9 @@ std::string WholeGameBytes() {
 //   T <frame> <n> <hits0> <hits1> <points0> <points1>   a title frame
 //   L <frame> <level> <n> <scrollY> <ending> <hits0> <hits1> <points0> <points1>
 //     <enemies> <bosses alive> <bosses listed> <enemy bullets> <player bullets>
-//     <state hash> <pixel hash or ->                    a level frame
+//     <y0> <y1> <state hash> <pixel hash or ->          a level frame
+//   S <frame> <voices>                                  sound voices playing (wall-clock
+//                                                       dependent, so never compared)
 //   END <why>
 std::string& RecordFile() {
   static std::string path;
@@ -344,7 +347,7 @@ std::string LevelLine(const GameFrame& frame) {
        << s.ScrollY << " " << s.Ending << " " << players[0].Hits << " " << players[1].Hits << " "
        << players[0].Points << " " << players[1].Points << " " << s.Enemies.DimSize(0) << " "
        << bossesAlive << " " << bossesListed << " " << enemyShots << " " << playerShots << " "
-       << StateHash(s) << " ";
+       << players[0].Y << " " << players[1].Y << " " << StateHash(s) << " ";
   // A picture every eighth frame of a level.
   if (frame.NumberInPart % 8 == 0) {
     line << PixelHash();
@@ -352,6 +355,15 @@ std::string LevelLine(const GameFrame& frame) {
     line << "-";
   }
   return line.str();
+}
+
+// Voices of the game's sounds (slots 1 to 4) playing now.
+std::string SoundLine(const GameFrame& frame) {
+  int32_t voices = 0;
+  for (int32_t slot = 1; slot <= 4; ++slot) {
+    for (int32_t voice = 0; voice < 4; ++voice) voices += SoundPlaying(slot * 256 + voice);
+  }
+  return "S " + std::to_string(frame.Number) + " " + std::to_string(voices);
 }
 
 std::string TitleLine(const GameFrame& frame) {
@@ -477,6 +489,7 @@ void Observe(const GameFrame& frame) {
   }
   if (frame.Kind == GameFrameKind::kTitle) {
     Record(TitleLine(frame));
+    Record(SoundLine(frame));
     // Back on the title after a game: the run is over.
     if (frame.NumberInPart == 0 && GameClock() > 0) {
       Record("END title");
@@ -484,6 +497,7 @@ void Observe(const GameFrame& frame) {
     }
   } else if (frame.Kind == GameFrameKind::kLevel) {
     Record(LevelLine(frame));
+    Record(SoundLine(frame));
   } else if (frame.Kind == GameFrameKind::kLoadError) {
     Record("END load error");
     EndProgramNormally();
@@ -504,7 +518,7 @@ void RunPlayer(const std::string& gameBytes) {
   testenv::MakeDir("player/projects");
   for (int n = 1; n <= 4; ++n) {
     wavtest::WavSpec spec;
-    spec.Samples = wavtest::Ramp16(2000 * n);
+    spec.Samples = wavtest::Ramp16(22050 * 3);  // still playing when the game ends
     testenv::WriteFile(folder + "/projects/Skylane.ZORAX" + std::to_string(n) + ".wav",
                        wavtest::MakeWav(spec));
   }
@@ -546,6 +560,7 @@ struct LevelFrame {
   int32_t Level = 0, InLevel = 0, ScrollY = 0, Ending = 0;
   int32_t Hits[2] = {}, Points[2] = {};
   int32_t Enemies = 0, BossesAlive = 0, BossesListed = 0, EnemyShots = 0, PlayerShots = 0;
+  int32_t Y[2] = {};
 };
 
 std::vector<LevelFrame> LevelFrames(const std::vector<std::string>& lines) {
@@ -555,7 +570,7 @@ std::vector<LevelFrame> LevelFrames(const std::vector<std::string>& lines) {
     LevelFrame f;
     in >> f.Number >> f.Level >> f.InLevel >> f.ScrollY >> f.Ending >> f.Hits[0] >> f.Hits[1] >>
         f.Points[0] >> f.Points[1] >> f.Enemies >> f.BossesAlive >> f.BossesListed >>
-        f.EnemyShots >> f.PlayerShots;
+        f.EnemyShots >> f.PlayerShots >> f.Y[0] >> f.Y[1];
     frames.push_back(f);
   }
   return frames;
@@ -569,6 +584,20 @@ TEST(WholeGame, TwoPlayersPlayBothLevelsAndComeBackToTheTitle) {
   ASSERT_EQ(lines.back(), "END title");
   const std::vector<LevelFrame> frames = LevelFrames(lines);
   ASSERT_FALSE(frames.empty());
+
+  // The fire button that started the game is still held in the first
+  // frame: it neither fires nor counts until it is released and pressed
+  // again (released after frame 1, pressed after frame 2).
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(frames[k].PlayerShots, 0) << k;
+  EXPECT_EQ(frames[3].PlayerShots, 1);
+
+  // Until player 2 joins, the constant scroll carries its ship along with
+  // player 1's (which never moves up or down in this level), 2 pixels a frame.
+  for (const LevelFrame& f : frames) {
+    if (f.Level != 0 || f.Hits[1] != -1) continue;
+    EXPECT_EQ(f.Y[0], 23 * 32 - 2 * (f.InLevel + 1)) << f.InLevel;
+    EXPECT_EQ(f.Y[1], f.Y[0]) << f.InLevel;
+  }
 
   // Player 2 joined during the first level with its own starting lives.
   bool joined = false;
@@ -649,6 +678,17 @@ TEST(WholeGame, TwoPlayersPlayBothLevelsAndComeBackToTheTitle) {
   EXPECT_EQ(hits1, -1);
   EXPECT_EQ(points0, 0);
   EXPECT_EQ(points1, 0);
+
+  // Sounds of the last frames (player 1's shots) are cut off by the title.
+  std::map<int64_t, int32_t> voices;
+  for (const std::string& line : Starting(lines, "S ")) {
+    std::istringstream in(line.substr(2));
+    int64_t frame = 0;
+    in >> frame;
+    in >> voices[frame];
+  }
+  EXPECT_GT(voices[frames.back().Number], 0);
+  EXPECT_EQ(voices[number], 0);
   EXPECT_EQ(testenv::ReadErrorLog().find("Runtime error"), std::string::npos);
 }
 
