@@ -45,17 +45,20 @@ bool TouchesBackground(GameSession& session, int32_t slot, int32_t x, int32_t y)
   if (m.TileW <= 0 || m.TileH <= 0) return false;
   const RtArray<int32_t>& layer = session.Level().Layers[1];
   const RtArray<ImageRecord>& tiles = session.Game.Tiles;
-  const int32_t firstX = std::max(0, x / m.TileW);
-  const int32_t lastX = std::min(firstX + 1, m.MapW - 1);
-  const int32_t firstY = std::max(0, y / m.TileH);
-  const int32_t lastY = std::min(firstY + 1, m.MapH - 1);
-  for (int32_t cx = firstX; cx <= lastX; ++cx) {
+  // In 64 bits: a position near the end of 32 bits over 1-pixel tiles has
+  // its second cell past INT32_MAX, and a cell's pixel position may wrap.
+  const int64_t firstX = std::max(0, x / m.TileW);
+  const int64_t lastX = std::min<int64_t>(firstX + 1, m.MapW - 1);
+  const int64_t firstY = std::max(0, y / m.TileH);
+  const int64_t lastY = std::min<int64_t>(firstY + 1, m.MapH - 1);
+  for (int64_t cx = firstX; cx <= lastX; ++cx) {
     if (cx >= layer.DimSize(0)) break;
-    for (int32_t cy = firstY; cy <= lastY; ++cy) {
+    for (int64_t cy = firstY; cy <= lastY; ++cy) {
       if (cy >= layer.DimSize(1)) break;
-      const int32_t v = layer(cx, cy);
+      const int32_t v = layer(static_cast<int32_t>(cx), static_cast<int32_t>(cy));
       if (v < 0) continue;
-      if (SpritesCollide(slot, x, y, tiles[v].SpriteId, cx * m.TileW, cy * m.TileH) != 0) {
+      if (SpritesCollide(slot, x, y, tiles[v].SpriteId, Mul32(cx, m.TileW), Mul32(cy, m.TileH)) !=
+          0) {
         return true;
       }
     }

@@ -123,10 +123,13 @@ void StepPlayers(GameSession& session) {
     ShipAgainstBackground(session, player, oldX, oldY);
 
     // The ship stays on the map and in the lower three quarters of the screen;
-    // the lower bound wins when the two cross.
-    player.X = std::max(0, std::min(m.MapWidthPx - m.SpriteW, player.X));
-    player.Y = std::max(session.ScrollY + m.ScreenH / 4,
-                        std::min(session.ScrollY + m.ScreenH - m.SpriteH, player.Y));
+    // the lower bound wins when the two cross. Map sizes and the scroll come
+    // from the file and may lie near the ends of 32 bits: the bounds wrap.
+    const int32_t right = Add32(m.MapWidthPx, -int64_t{m.SpriteW});
+    const int32_t top = Add32(session.ScrollY, m.ScreenH / 4);
+    const int32_t bottom = Add32(Add32(session.ScrollY, m.ScreenH), -int64_t{m.SpriteH});
+    player.X = std::max(0, std::min(right, player.X));
+    player.Y = std::max(top, std::min(bottom, player.Y));
   }
 }
 

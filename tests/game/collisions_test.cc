@@ -163,6 +163,12 @@ TEST_F(CollisionTest, BackgroundTestsStayInsideTheLayerAndTheTileSize) {
   session_.Measures.TileW = 0;  // a game whose first tile image is empty
   Bullet anywhere = Shot(0, 40, 40);
   EXPECT_EQ(UpdateBullet(session_, anywhere), 0);
+  // One-pixel cells and a bullet at the far end of 32 bits: the cell after
+  // its own lies past INT32_MAX, and none of them is on the map.
+  session_.Measures.TileW = 1;
+  session_.Measures.TileH = 1;
+  Bullet far = Shot(0, INT32_MAX, INT32_MAX);
+  EXPECT_EQ(UpdateBullet(session_, far), 0);
 }
 
 TEST_F(CollisionTest, StatusLineShowsLivesScoresAndTheJoinPrompt) {

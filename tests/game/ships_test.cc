@@ -206,3 +206,22 @@ TEST_F(ShipTest, ShipsStayInTheLowerScreenAndOnTheMap) {
 }
 
 }  // namespace
+
+// A small hostile file can make a map whose height in pixels does not fit in
+// 32 bits (a tile 65,536 pixels tall, 32,768 rows): the sizes and the scroll
+// position wrap, and the clamp wraps with them instead of overflowing.
+TEST_F(ShipTest, TheClampWrapsOnMapsTooTallForThirtyTwoBits) {
+  Start();
+  LevelMeasures& m = session_.Measures;
+  m.MapWidthPx = INT32_MIN + 8;  // wrapped
+  m.MapHeightPx = INT32_MIN;
+  session_.ScrollY = INT32_MAX - 479;  // MapHeightPx - 480, wrapped
+  Player(0).X = 100;
+  Player(0).Y = 944;
+  RunFrame(session_, false);
+  // X: at most MapWidthPx - 16, wrapped to INT32_MAX - 7.
+  EXPECT_EQ(Player(0).X, 100);
+  // Y: from ScrollY + 120 (the top quarter's edge) to ScrollY + 480 - 16,
+  // whose sum passes INT32_MAX on the way.
+  EXPECT_EQ(Player(0).Y, INT32_MAX - 359);
+}
