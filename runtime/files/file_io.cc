@@ -99,6 +99,23 @@ bool ReadWholeFile(const std::string& hostPath, uint64_t limit, std::string& out
   return ok;
 }
 
+bool ReadRegularFile(const std::string& hostPath, uint64_t limit, std::vector<uint8_t>& out) {
+  out.clear();
+  const int fd = OpenForReading(hostPath);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
+            static_cast<uint64_t>(info.st_size) <= limit;
+  if (ok) {
+    out.resize(static_cast<size_t>(info.st_size));
+    const ssize_t n = ReadUpTo(fd, out.data(), out.size());
+    ok = n >= 0;
+    out.resize(ok ? static_cast<size_t>(n) : 0);
+  }
+  close(fd);
+  return ok;
+}
+
 bool ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
   if (hostPath.empty()) return false;
   size_t cut = hostPath.find_last_of('/');

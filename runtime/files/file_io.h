@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Reads until count bytes arrived or the file ended; returns the bytes read, -1 on error.
 ssize_t ReadUpTo(int fd, void* buffer, size_t count);
@@ -24,6 +25,11 @@ int OpenForReading(const std::string& hostPath);
 // Reads a whole file of at most limit bytes into out; false when it cannot be
 // opened or read, or is larger than limit.
 bool ReadWholeFile(const std::string& hostPath, uint64_t limit, std::string& out);
+
+// Reads a whole regular file of at most limit bytes into out (a file that
+// shrinks while it is read is taken as far as it went); false for anything
+// that is not a regular file, cannot be read, or is larger than limit.
+bool ReadRegularFile(const std::string& hostPath, uint64_t limit, std::vector<uint8_t>& out);
 
 // Writes bytes to a new file in the same folder as hostPath, then renames it
 // over hostPath. A file already there keeps its permission bits; a new one

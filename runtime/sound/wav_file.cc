@@ -4,11 +4,9 @@
 // allocate more than the file itself holds.
 #include "runtime/sound/wav_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
+
+#include "runtime/files/file_io.h"
 
 namespace {
 
@@ -100,24 +98,7 @@ bool DecodeWav(const uint8_t* bytes, size_t size, SoundSamples& out) {
 
 bool ReadWavFile(const std::string& hostPath, SoundSamples& out) {
   out = SoundSamples{};
-  // Non-blocking, so that a named pipe under a sound's name cannot stall us.
-  const int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  struct stat info {};
   std::vector<uint8_t> bytes;
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
-            static_cast<uint64_t>(info.st_size) <= kMaxWavFileBytes;
-  if (ok) {
-    bytes.resize(static_cast<size_t>(info.st_size));
-    size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
-    // A file that shrank while we read it is decoded as far as it went.
-    bytes.resize(done);
-  }
-  close(fd);
-  return ok && DecodeWav(bytes.data(), bytes.size(), out);
+  return ReadRegularFile(hostPath, kMaxWavFileBytes, bytes) &&
+         DecodeWav(bytes.data(), bytes.size(), out);
 }
