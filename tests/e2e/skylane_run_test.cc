@@ -40,6 +40,10 @@ RunResult RunScripted(const std::string& program, const std::string& name,
                       const std::string& script, std::vector<std::string> files = {}) {
   RunRequest request;
   request.Program = testenv::BinDir() + "/" + program;
+  if (!testenv::FileExists(request.Program)) {
+    ADD_FAILURE() << request.Program << " is missing: build it first";
+    return RunResult{};
+  }
   request.Folder = testenv::TempDir() + "/" + name;
   files.push_back(ScriptPath(script));
   request.Files = files;

@@ -2,8 +2,14 @@
 // keys, the order commands run in, and the message a bad line gets.
 #include "game/script_driver.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "game/frame_seam.h"
+#include "runtime/core/program_end.h"
+#include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -160,6 +166,109 @@ TEST(ScriptParser, LoadingNamesTheFileAndFindsTheFolder) {
 
   EXPECT_FALSE(LoadScript(folder + "/missing.txt", commands, error));
   EXPECT_EQ(error.rfind(folder + "/missing.txt: cannot be read", 0), 0u) << error;
+}
+
+// ------------------------------------------------- following a script
+
+// The key events waiting on SDL's queue, as "down 30" / "up 17" in set-1
+// codes, taken off the queue.
+std::vector<std::string> TakeKeyEvents() {
+  std::vector<std::string> keys;
+  SDL_Event event;
+  while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_KEYDOWN, SDL_KEYUP) == 1) {
+    keys.push_back(std::string(event.type == SDL_KEYDOWN ? "down " : "up ") +
+                   std::to_string(event.key.keysym.scancode == SDL_SCANCODE_A   ? 30
+                                  : event.key.keysym.scancode == SDL_SCANCODE_W ? 17
+                                                                                : -1));
+  }
+  return keys;
+}
+
+class FollowingAScript : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS), 0) << SDL_GetError();
+    DeleteErrorLog();
+  }
+  void TearDown() override {
+    SetGameFrameObserver(nullptr);
+    SDL_Quit();
+  }
+  // Frame numbers count on through the process's life: the script's frames
+  // are taken from the next frame to be shown on.
+  void Start(const std::string& text) {
+    const int64_t base = GameFramesPresented();
+    std::string shifted;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+      const size_t blank = line.find(' ');
+      shifted +=
+          std::to_string(base + std::stoll(line.substr(0, blank))) + line.substr(blank) + "\n";
+    }
+    std::vector<ScriptCommand> commands;
+    std::string error;
+    ASSERT_TRUE(ParseScript(shifted, "run.txt", "", commands, error)) << error;
+    StartScript(std::move(commands), false);
+  }
+  // A shown frame; its number is the count of frames shown before it.
+  void Shown() { ObserveGameFrame(GameFrameKind::kLevel, 0, game_, &session_); }
+  // A level waiting for Escape to be released: the next frame's number, nothing shown.
+  void EscapeHeld() { ObserveEscapeHeld(0, session_); }
+
+  GameRecord game_;
+  GameSession session_{game_};
+};
+
+TEST_F(FollowingAScript, InputGoesOutRightBeforeItsFrameIsShown) {
+  Start("1 key down A\n2 key up A\n2 key down W\n5 key up W\n");
+  Shown();  // frame 0
+  EXPECT_TRUE(TakeKeyEvents().empty());
+  Shown();  // frame 1
+  EXPECT_EQ(TakeKeyEvents(), (std::vector<std::string>{"down 30"}));
+  Shown();  // frame 2: both commands, in script order
+  EXPECT_EQ(TakeKeyEvents(), (std::vector<std::string>{"up 30", "down 17"}));
+  Shown();
+  Shown();
+  EXPECT_TRUE(TakeKeyEvents().empty());
+  Shown();  // frame 5
+  EXPECT_EQ(TakeKeyEvents(), (std::vector<std::string>{"up 17"}));
+  Shown();
+  EXPECT_TRUE(TakeKeyEvents().empty());
+}
+
+TEST_F(FollowingAScript, WhileEscapeIsHeldInputRunsButScreenshotsWaitForAShownFrame) {
+  // No window here: a screenshot that runs is logged as not written, which
+  // tells when it ran.
+  Start("1 key down A\n2 screenshot held.png\n2 key up A\n3 key down W\n");
+  Shown();
+  Shown();  // frame 1
+  EXPECT_EQ(TakeKeyEvents(), (std::vector<std::string>{"down 30"}));
+  EscapeHeld();  // waiting before frame 2
+  EXPECT_EQ(TakeKeyEvents(), (std::vector<std::string>{"up 30"}));
+  EXPECT_EQ(testenv::ReadErrorLog().find("held.png"), std::string::npos);
+  EscapeHeld();
+  EXPECT_TRUE(TakeKeyEvents().empty());
+  Shown();  // frame 2: the screenshot, and no key again
+  EXPECT_TRUE(TakeKeyEvents().empty());
+  EXPECT_NE(testenv::ReadErrorLog().find("Script line 2: screenshot not written: held.png"),
+            std::string::npos)
+      << testenv::ReadErrorLog();
+  Shown();
+  EXPECT_EQ(TakeKeyEvents(), (std::vector<std::string>{"down 17"}));
+}
+
+TEST_F(FollowingAScript, EndEndsTheProgramAtItsFrameAndSaysSo) {
+  Start("2 end\n");
+  Shown();
+  Shown();
+  EXPECT_PROGRAM_END({
+    Shown();
+    std::_Exit(3);  // not reached when the script ends the program
+  });
+  // (A death test's child runs this test alone, so its frame count may
+  // differ from this process's; the number is not compared.)
+  EXPECT_NE(testenv::ReadErrorLog().find("Script ended the run at frame "), std::string::npos)
+      << testenv::ReadErrorLog();
 }
 
 }  // namespace
