@@ -1,6 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
 #include <fcntl.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +20,16 @@ namespace {
 
 [[noreturn]] void ReturnToHarness() {
   throw ProgramEnded{};
+}
+
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) {
+  return remove(path);
+}
+
+// The scratch folder goes when the fuzzer ends normally; after a crash it
+// stays for a look at what the input left behind.
+void RemoveScratchDir() {
+  nftw(ScratchDir().c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 std::string MakeScratchDir() {
@@ -55,6 +66,7 @@ void Setup() {
   // Unpacked members and the error log go below the scratch folder, so that
   // parallel fuzzers never share them.
   setenv("TMPDIR", ScratchDir().c_str(), 1);
+  std::atexit(RemoveScratchDir);
   SetProgramExitHandler(ReturnToHarness);
 }
 

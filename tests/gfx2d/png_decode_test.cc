@@ -158,7 +158,9 @@ TEST(PngDecode, ShortFilesClaimingHugeSizesAllocateLittle) {
   const std::string claimsText = good.substr(0, afterHeader) +
                                  PngChunk("tEXt", "Comment", 0x73504C54) + good.substr(afterHeader);
   EXPECT_FALSE(Decode(claimsText, image));
-  if (OMBREL_WATCHES_MALLOC) EXPECT_LT(g_largestMalloc.load(), size_t{1} << 20);
+  if (OMBREL_WATCHES_MALLOC) {
+    EXPECT_LT(g_largestMalloc.load(), size_t{1} << 20);
+  }
 
   // Unused chunks that are really there are skipped and the image decodes.
   const std::string withExtras = good.substr(0, afterHeader) +
@@ -178,7 +180,9 @@ TEST(PngDecode, ShortFilesClaimingHugeSizesAllocateLittle) {
   const std::string idat = good.substr(good.find("IDAT") - 4);
   g_largestMalloc = 0;
   EXPECT_FALSE(Decode(header + PngChunk("IHDR", ihdr, 13) + idat, image));
-  if (OMBREL_WATCHES_MALLOC) EXPECT_LT(g_largestMalloc.load(), size_t{1} << 20);
+  if (OMBREL_WATCHES_MALLOC) {
+    EXPECT_LT(g_largestMalloc.load(), size_t{1} << 20);
+  }
 }
 
 }  // namespace
