@@ -35,12 +35,12 @@ build: configure
 play: build
 	@if [ -x $(BUILD)/bin/skylane ]; then exec $(BUILD)/bin/skylane; else exec $(BUILD)/bin/zorax-player; fi
 
-test: build
-	@start=$$(date +%s); $(MAKE) --no-print-directory test-unit && \
-	  unit=$$(date +%s); $(MAKE) --no-print-directory test-asan && \
-	  asan=$$(date +%s); $(MAKE) --no-print-directory test-fuzz && \
-	  end=$$(date +%s); \
-	  echo "test stages: suite $$((unit - start)) s, sanitizers $$((asan - unit)) s, fuzz $$((end - asan)) s"
+test:
+	@start=$$(date +%s) && $(MAKE) --no-print-directory test-unit && \
+	  unit=$$(date +%s) && $(MAKE) --no-print-directory test-asan && \
+	  asan=$$(date +%s) && $(MAKE) --no-print-directory test-fuzz && \
+	  end=$$(date +%s) && \
+	  echo "test stages: build and suite $$((unit - start)) s, sanitizers $$((asan - unit)) s, fuzz $$((end - asan)) s"
 
 test-unit: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(CTEST_J)
