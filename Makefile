@@ -5,7 +5,21 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CTEST_J  ?= $(shell nproc)
 
-.PHONY: all deps configure build play test bench clean
+# `make test` also runs the suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then every fuzz target for a short while.
+ASAN_BUILD        ?= build-asan
+FUZZ_BUILD        ?= build-fuzz
+FUZZ_TEST_SECONDS ?= 20
+# `make fuzz`: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some, FUZZ_JOBS side by side.
+FUZZ_SECONDS      ?= 600
+FUZZ_TARGETS      ?=
+FUZZ_JOBS         ?= 1
+
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=0 \
+                UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+                LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-third-party.supp:print_suppressions=0
+
+.PHONY: all deps configure build play test test-unit test-asan test-fuzz fuzz fuzz-build bench clean
 
 all: build
 
@@ -21,11 +35,40 @@ build: configure
 play: build
 	@if [ -x $(BUILD)/bin/skylane ]; then exec $(BUILD)/bin/skylane; else exec $(BUILD)/bin/zorax-player; fi
 
-test: build
+test:
+	@start=$$(date +%s) && $(MAKE) --no-print-directory test-unit && \
+	  unit=$$(date +%s) && $(MAKE) --no-print-directory test-asan && \
+	  asan=$$(date +%s) && $(MAKE) --no-print-directory test-fuzz && \
+	  end=$$(date +%s) && \
+	  echo "test stages: build and suite $$((unit - start)) s, sanitizers $$((asan - unit)) s, fuzz $$((end - asan)) s"
+
+test-unit: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(CTEST_J)
+
+# The whole suite again, built with -O1 and both sanitizers.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+	  -DOMBREL_SANITIZE=ON -DOMBREL_BENCH=OFF >/dev/null
+	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(CTEST_J)
+
+# The fuzz targets and their seeds only, then each target for a short run.
+fuzz-build: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DOMBREL_FUZZ=ON -DOMBREL_TESTS=OFF -DOMBREL_BENCH=OFF \
+	  -DOMBREL_FUZZ_DEMO_DIR=$(CURDIR)/$(BUILD)/demo >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_targets fuzz_seeds
+
+test-fuzz: fuzz-build
+	@scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_TEST_SECONDS) 1 $(FUZZ_TARGETS)
+
+# A fuzzing campaign: FUZZ_SECONDS per target, the corpus kept in $(FUZZ_BUILD)/corpus.
+fuzz: fuzz-build
+	@scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_TARGETS)
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -37,6 +37,14 @@ bool AddArchiveMember(ArchiveWriter& writer, std::string_view name, std::span<co
     writer.Error = "member \"" + std::string(name) + "\" could not be compressed";
     return false;
   }
+  // The reader refuses a member whose size is out of proportion to its
+  // stored bytes; such a member must not be written either.
+  if (data.size() > UnpackedSizeLimit(stored.size() - 4)) {
+    writer.Error = "member \"" + std::string(name) + "\" packs " +
+                   std::to_string(data.size() / (stored.size() - 4)) +
+                   " to 1, more than the reader accepts for its size";
+    return false;
+  }
   if (writer.BaseSize + writer.Produced + stored.size() > kMaxOffset) {
     writer.Error = "archive would be larger than 2 GiB";
     return false;

@@ -24,7 +24,8 @@ struct ArchiveWriter {
 
 // Packs one member and appends it to Pending. False (with Error set) for a
 // name that is unsafe or already used (letter case ignored), a member larger
-// than kMaxMemberSize, or an archive that would no longer fit 32-bit offsets.
+// than kMaxMemberSize or packing further than UnpackedSizeLimit lets the
+// reader take, or an archive that would no longer fit 32-bit offsets.
 bool AddArchiveMember(ArchiveWriter& writer, std::string_view name, std::span<const uint8_t> data);
 
 // Appends the directory, its end marker and the trailer to Pending. False

@@ -335,7 +335,13 @@ void ReadLine(int32_t channel, RtString& out) {
     // Nothing left: at the start of a line that is the end of the file; after
     // some bytes of it (a last line filling whole chunks) it ends the line.
     if (n == 0 && filled == 0) RaiseRuntimeError(kErrorChannel);
-    if (n == 0) break;
+    if (n == 0) {
+      // The end of the file ends the line here as the line feed placed behind
+      // a short read does elsewhere: a CR that was the file's last byte goes
+      // too, whatever the line's length.
+      if (line[filled - 1] == '\r') line[filled - 1] = '\0';
+      break;
+    }
     const uint32_t got = static_cast<uint32_t>(n);
     AddToPosition(entry, got);
     const uint32_t end = filled + got;

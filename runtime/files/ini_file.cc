@@ -75,6 +75,10 @@ std::vector<IniSection> ParseIniText(std::string_view text) {
   size_t at = 0;
   std::string_view line;
   while (NextTextLine(text, at, line)) {
+    // Texts end at their first NUL byte, so a line does too: a name or key
+    // with a NUL inside would otherwise be kept cut short where the parser
+    // saw it whole, and the table would not read back as it was written.
+    line = line.substr(0, line.find('\0'));
     size_t p = 0;
     while (p < line.size() && (IsBlank(line[p]) || line[p] == '\r' || line[p] == '\n')) ++p;
     if (p == line.size() || line[p] == ';') continue;

@@ -20,7 +20,10 @@ void PutLittle32(uint8_t* at, uint32_t value) {
 }  // namespace
 
 uint64_t UnpackedSizeLimit(uint64_t streamBytes) {
-  return std::min<uint64_t>(kMaxMemberSize, streamBytes * 256 + 1024);
+  // No stream handed to us comes near 2^50 bytes; the clamp keeps the products in range.
+  const uint64_t bytes = std::min<uint64_t>(streamBytes, uint64_t{1} << 40);
+  const uint64_t fullRatio = std::min<uint64_t>(bytes * 256 + 1024, kFullRatioMemberSize);
+  return std::min<uint64_t>(kMaxMemberSize, std::max(fullRatio, bytes * kLargeMemberRatio));
 }
 
 uint32_t DeclaredUnpackedSize(std::span<const uint8_t> stored) {

@@ -12,11 +12,18 @@
 // Members are never larger than this when unpacked (256 MiB).
 inline constexpr uint64_t kMaxMemberSize = uint64_t{256} << 20;
 
+// Members up to this size may use LZO1X's whole expansion ratio (64 MiB).
+inline constexpr uint64_t kFullRatioMemberSize = uint64_t{64} << 20;
+// Above it, a member may declare at most this many bytes per stream byte.
+inline constexpr uint64_t kLargeMemberRatio = 64;
+
 // The largest unpacked size a stream of this many bytes may declare. LZO1X
 // cannot expand one stream byte into more than 255 output bytes (a long match
-// adds 255 to its length per extension byte), so anything beyond
-// 256 x stream + 1 KiB, or beyond kMaxMemberSize, is refused before any
-// allocation: a hostile header cannot make us allocate without bound.
+// adds 255 to its length per extension byte), so up to kFullRatioMemberSize
+// the limit is 256 x stream + 1 KiB. Larger members must be stored in at
+// least 1/64 of their size, so that a small hostile file cannot make us set
+// aside 256 MiB; nothing is ever beyond kMaxMemberSize. The size is refused
+// before any allocation, and the writer refuses members beyond it too.
 uint64_t UnpackedSizeLimit(uint64_t streamBytes);
 
 // Packs data into the stored form; false when data is larger than

@@ -11,6 +11,14 @@ bool NextTextLine(std::string_view text, size_t& at, std::string_view& line) {
   if (feed == std::string_view::npos) {
     line = window;
     at += room;
+    // A line end right behind a full piece belongs to it: a line of 1023
+    // bytes and its CR LF, or one of 1024 and its LF, is one line, not two
+    // with an empty one behind. Files written back line by line read back
+    // with the same line numbers.
+    if (at < text.size() && text[at] == '\n') {
+      ++at;
+      if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    }
     return true;
   }
   line = window.substr(0, feed);

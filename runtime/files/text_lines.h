@@ -1,6 +1,7 @@
 // Splits file text into lines the way the runtime's text files are read:
 // lines end at LF (a CR right before it is dropped), a line longer than 1024
-// bytes is cut into pieces of 1024, and the last line needs no line end.
+// bytes is cut into pieces of 1024 (a line end right behind a piece ends that
+// piece's line), and the last line needs no line end.
 #pragma once
 
 #include <cstddef>

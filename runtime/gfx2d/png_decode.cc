@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr uint64_t kDeflateMaxRatio = 1032;
+
 struct MemoryReader {
   const uint8_t* Data;
   size_t Size;
@@ -25,7 +27,9 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
   reader->Position += count;
 }
 
-void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void SilentError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 void SilentWarning(png_structp, png_const_charp) {}
 
 enum class Outcome { kDecoded, kFailed };
@@ -38,17 +42,29 @@ struct Decoded {
 
 // Reads the header, sets the expansions and, once the size is known to be
 // within bounds, the rows. Returns kFailed on any libpng error.
-Outcome ReadPng(png_structp png, png_infop info, MemoryReader* reader,
-                std::vector<uint8_t>& raw, std::vector<png_bytep>& rows, Decoded& out,
-                const char* name) {
+Outcome ReadPng(png_structp png, png_infop info, MemoryReader* reader, std::vector<uint8_t>& raw,
+                std::vector<png_bytep>& rows, Decoded& out, const char* name) {
   if (setjmp(png_jmpbuf(png))) return Outcome::kFailed;
   png_set_read_fn(png, reader, ReadFromMemory);
   png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
   png_set_chunk_malloc_max(png, 8u << 20);
+  // Only the image chunks and tRNS are used. Every other chunk is skipped
+  // without being stored: libpng would otherwise allocate what a text or
+  // profile chunk's length field claims before finding out that the bytes
+  // are not there.
+  png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(png, info);
 
   const int colourType = png_get_color_type(png, info);
   const int depth = png_get_bit_depth(png, info);
+  // Deflate expands at most 1032 to 1, so the file must be long enough to
+  // hold the rows the header announces (each with its filter byte); a short
+  // file claiming a large image is refused before any row is allocated.
+  const uint64_t storedRowBytes =
+      (uint64_t{png_get_image_width(png, info)} * png_get_channels(png, info) * depth + 7) / 8;
+  if ((storedRowBytes + 1) * png_get_image_height(png, info) / kDeflateMaxRatio > reader->Size) {
+    return Outcome::kFailed;
+  }
   if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
   if (colourType == PNG_COLOR_TYPE_GRAY && depth < 8) png_set_expand_gray_1_2_4_to_8(png);
   if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);

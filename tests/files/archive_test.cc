@@ -372,6 +372,40 @@ TEST(LzoMemberTest, DeclaredSizeIsBoundedByTheStream) {
   EXPECT_EQ(out.Size, zeros.size());
 }
 
+// Past 64 MiB a member must be stored in at least 1/64 of its size: a file of
+// 1 MiB can no longer declare a 256 MiB member and have it set aside.
+TEST(LzoMemberTest, LargeMembersNeedAProportionateStream) {
+  EXPECT_EQ(UnpackedSizeLimit(uint64_t{1} << 20), uint64_t{64} << 20);
+  EXPECT_EQ(UnpackedSizeLimit(uint64_t{3} << 20), uint64_t{192} << 20);
+  EXPECT_EQ(UnpackedSizeLimit(uint64_t{5} << 20), kMaxMemberSize);
+
+  // A header claiming 200 MiB in front of a 1 MiB stream is refused unread.
+  std::vector<uint8_t> stored((1u << 20) + 4, 0);
+  const uint32_t claimed = 200u << 20;
+  for (int i = 0; i < 4; ++i) stored[i] = static_cast<uint8_t>(claimed >> (8 * i));
+  UnpackedMember out;
+  EXPECT_EQ(UnpackMember(stored, out), UnpackStatus::kMalformed);
+  EXPECT_EQ(out.Data, nullptr);
+}
+
+// What the writer stores, the reader takes: a member packing further than
+// the reader accepts for its size is refused when the archive is written.
+TEST(ArchiveWriterTest, RefusesMembersTheReaderWouldRefuse) {
+  const std::string zeros((64 << 20) + 4096, '\0');
+  std::string error;
+  EXPECT_EQ(BuildArchive({{"zeros.bin", zeros}}, &error), "");
+  EXPECT_NE(error.find("zeros.bin"), std::string::npos) << error;
+  EXPECT_NE(error.find("more than the reader accepts"), std::string::npos) << error;
+
+  // Varied bytes of the same size pack far less and are written and read back.
+  std::string varied = archivetest::RandomBytes((64 << 20) + 4096, 3);
+  std::vector<uint8_t> stored;
+  ASSERT_TRUE(PackMember({reinterpret_cast<const uint8_t*>(varied.data()), varied.size()}, stored));
+  ASSERT_LE(varied.size(), UnpackedSizeLimit(stored.size() - 4));
+  error.clear();
+  EXPECT_NE(BuildArchive({{"varied.bin", varied}}, &error), "") << error;
+}
+
 TEST(ArchiveWriterTest, RefusesNamesTheReaderCouldNotServeSafely) {
   std::string error;
   EXPECT_EQ(BuildArchive({{"a.txt", "1"}, {"A.TXT", "2"}}, &error), "");

@@ -176,6 +176,29 @@ TEST_F(ChannelTest, LinesCrossChunkBoundaries) {
   EXPECT_RUNTIME_ERROR(ReadLine(0, line), 3);
 }
 
+// A CR as the file's last byte is dropped like the CR of a CR LF, both when
+// the last read comes up short and when the line fills whole chunks.
+TEST_F(ChannelTest, ACarriageReturnEndingTheFileIsNotPartOfTheLine) {
+  RtString line;
+  for (size_t length : {1u, 3u, 63u, 64u, 127u, 128u, 1023u}) {
+    OpenWith("first\r\n" + std::string(length - 1, 'c') + "\r");
+    ReadLine(0, line);
+    EXPECT_EQ(line.Std(), "first");
+    ReadLine(0, line);
+    EXPECT_EQ(line.Std(), std::string(length - 1, 'c')) << length;
+    EXPECT_EQ(ChannelPosition(0), static_cast<int32_t>(7 + length));
+    EXPECT_EQ(ChannelAtEnd(0), 1);
+  }
+  // A line of 1024 bytes is cut there (its CR is its last byte), so the next
+  // read starts at the line feed and gives an empty line.
+  OpenWith(std::string(1023, 'd') + "\r\n");
+  ReadLine(0, line);
+  EXPECT_EQ(line.Std(), std::string(1023, 'd') + "\r");
+  ReadLine(0, line);
+  EXPECT_EQ(line.Std(), "");
+  EXPECT_EQ(ChannelAtEnd(0), 1);
+}
+
 TEST_F(ChannelTest, ReadsAfterALineStartRightBehindIt) {
   OpenWith(Bytes("ab\r\n\x05\x00", 6));
   RtString line;

@@ -80,6 +80,31 @@ TEST_F(IniFileTest, LongLinesAndBinaryBytesAreHarmless) {
   EXPECT_EQ(sections[0].Entries[3].Key.Std(), "split");
 }
 
+// A NUL byte ends its line: a header whose name starts with NUL is a header
+// without a name (it repeats the last one), a key cut by a NUL loses its "=".
+// Either way the table is written back and read again unchanged.
+TEST_F(IniFileTest, NulBytesEndTheirLine) {
+  static const char kText[] = "[Video]\nw=1\n[\0\0und]\nh=2\nk\0ey=3\n[Au\0dio]\nv=4\n";
+  const std::string text(kText, sizeof kText - 1);
+  const std::vector<IniSection> sections = ParseIniText(text);
+  ASSERT_EQ(sections.size(), 3u);
+  EXPECT_EQ(sections[1].Name.Std(), "Video");
+  ASSERT_EQ(sections[1].Entries.size(), 1u) << "the key cut by a NUL has no \"=\"";
+  EXPECT_EQ(sections[1].Entries[0].Key.Std(), "h");
+  EXPECT_EQ(sections[2].Name.Std(), "Au");
+
+  const std::vector<IniSection> again = ParseIniText(IniText(sections));
+  ASSERT_EQ(again.size(), sections.size());
+  for (size_t i = 0; i < again.size(); ++i) {
+    EXPECT_EQ(again[i].Name.Std(), sections[i].Name.Std());
+    ASSERT_EQ(again[i].Entries.size(), sections[i].Entries.size());
+    for (size_t j = 0; j < again[i].Entries.size(); ++j) {
+      EXPECT_EQ(again[i].Entries[j].Key.Std(), sections[i].Entries[j].Key.Std());
+      EXPECT_EQ(again[i].Entries[j].Value.Std(), sections[i].Entries[j].Value.Std());
+    }
+  }
+}
+
 TEST_F(IniFileTest, PutChangesAddsAndDeletes) {
   testenv::WriteFile("a.ini", "[A]\nx=1\ny=2\nz=3\n[B]\nk=v\n[C]\nc=c\n");
   IniOpen(RtString("a.ini"));

@@ -83,6 +83,27 @@ TEST_F(LineFileTest, OnlyTheFirst256LinesOfAtMost1023BytesCount) {
   EXPECT_EQ(LineGetText(RtString("big.txt"), 0).Length(), 1023u);
 }
 
+// A line of the longest length, written back with its CR LF, must read back
+// as one line: the line end right behind a full piece belongs to that piece,
+// so the lines behind it keep their numbers.
+TEST_F(LineFileTest, LongestLinesReadBackWithTheirNumbers) {
+  const std::string longest(1023, 'q');
+  testenv::WriteFile("long.txt", longest + "\r\n" + std::string(1024, 'r') + "\nafter\r\n");
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 0).Std(), longest);
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 1).Length(), 1023u);
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 2).Std(), "after");
+  EXPECT_EQ(TheLineFile().LastLine, 2);
+
+  LinePutText(RtString("long.txt"), 3, RtString("fourth"));
+  LineGetText(RtString("elsewhere.txt"), 0);  // writes long.txt back
+  SetRuntimeError(0);
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 0).Std(), longest);
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 2).Std(), "after");
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 3).Std(), "fourth");
+  EXPECT_EQ(LineGetText(RtString("long.txt"), 4).Std(), "NO_DATA");
+  EXPECT_EQ(TheLineFile().LastLine, 3);
+}
+
 TEST_F(LineFileTest, ProgramEndWritesTheChangedFileBack) {
   testenv::WriteFile("l.txt", "one\ntwo\n");
   EXPECT_PROGRAM_END({

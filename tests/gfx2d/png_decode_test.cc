@@ -3,8 +3,38 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <atomic>
+#include <cstdlib>
+
 #include "runtime/gfx2d/image_decode.h"
 #include "tests/gfx2d/gl_test_util.h"
+
+// The largest single allocation is watched through malloc itself (libpng
+// allocates with it), except in sanitizer builds, whose allocator owns malloc.
+#if defined(__SANITIZE_ADDRESS__)
+#define OMBREL_WATCHES_MALLOC 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OMBREL_WATCHES_MALLOC 0
+#endif
+#endif
+#ifndef OMBREL_WATCHES_MALLOC
+#define OMBREL_WATCHES_MALLOC 1
+#endif
+
+namespace {
+std::atomic<size_t> g_largestMalloc{0};
+}  // namespace
+
+#if OMBREL_WATCHES_MALLOC
+extern "C" void* __libc_malloc(size_t size);
+extern "C" void* malloc(size_t size) {
+  size_t seen = g_largestMalloc.load(std::memory_order_relaxed);
+  while (size > seen && !g_largestMalloc.compare_exchange_weak(seen, size)) {
+  }
+  return __libc_malloc(size);
+}
+#endif
 
 namespace {
 
@@ -44,8 +74,8 @@ TEST(PngDecode, PaletteWithAndWithoutTransparencyChunk) {
   EXPECT_EQ(At(image, 0, 0), (Rgba{0, 0, 0, 0}));
   EXPECT_EQ(At(image, 1, 0), (Rgba{0, 255, 0, 255}));
   // With tRNS the alpha comes from the chunk (entries past it are opaque).
-  ASSERT_TRUE(Decode(MakePng(3, 1, PNG_COLOR_TYPE_PALETTE, 8, rows, palette, {255, 0}), image,
-                     0x8000FF));
+  ASSERT_TRUE(
+      Decode(MakePng(3, 1, PNG_COLOR_TYPE_PALETTE, 8, rows, palette, {255, 0}), image, 0x8000FF));
   EXPECT_EQ(At(image, 0, 0), (Rgba{255, 0, 128, 255}));
   EXPECT_EQ(At(image, 1, 0), (Rgba{0, 255, 0, 0}));
   EXPECT_EQ(At(image, 2, 0), (Rgba{0, 0, 255, 255}));
@@ -67,16 +97,17 @@ TEST(PngDecode, GreyAndSixteenBitAreExpandedAndStripped) {
   EXPECT_EQ(At(image, 0, 0), (Rgba{255, 255, 255, 255}));
   EXPECT_EQ(At(image, 1, 0), (Rgba{0, 0, 0, 255}));
   // 16-bit RGB keeps the high bytes.
-  ASSERT_TRUE(Decode(MakePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x99, 0x34, 0x99, 0x56, 0x99}}),
-                     image));
+  ASSERT_TRUE(
+      Decode(MakePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x99, 0x34, 0x99, 0x56, 0x99}}), image));
   EXPECT_EQ(At(image, 0, 0), (Rgba{0x12, 0x34, 0x56, 255}));
   // Grey with alpha is not taken.
   EXPECT_FALSE(Decode(MakePng(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{10, 20}}), image));
 }
 
 TEST(PngDecode, BrokenDataFails) {
-  const std::string good = MakePng(16, 16, PNG_COLOR_TYPE_RGB, 8,
-                                   std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 7)));
+  const std::string good =
+      MakePng(16, 16, PNG_COLOR_TYPE_RGB, 8,
+              std::vector<std::vector<uint8_t>>(16, std::vector<uint8_t>(48, 7)));
   ImageBuffer image;
   ASSERT_TRUE(Decode(good, image));
   for (size_t n = 0; n < good.size(); n += 3) {
@@ -96,6 +127,61 @@ TEST(PngDecode, BrokenDataFails) {
     const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17);
     for (int i = 0; i < 4; ++i) huge[29 + i] = static_cast<char>((crc >> (24 - 8 * i)) & 255);
     EXPECT_FALSE(Decode(huge, image)) << side;
+  }
+}
+
+// Chunk type + data with its length and checksum, as a PNG stores it.
+std::string PngChunk(const std::string& type, const std::string& data, uint32_t claimed) {
+  std::string out;
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((claimed >> (24 - 8 * i)) & 255);
+  const std::string body = type + data;
+  out += body;
+  const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size());
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((crc >> (24 - 8 * i)) & 255);
+  return out;
+}
+
+// A short file must not make the decoder allocate what its fields claim:
+// chunks the decoder has no use for are skipped unread, and a header
+// announcing more rows than the file's bytes could inflate to is refused
+// before the rows are set aside.
+TEST(PngDecode, ShortFilesClaimingHugeSizesAllocateLittle) {
+  const std::string good =
+      MakePng(9, 5, PNG_COLOR_TYPE_GRAY, 16,
+              std::vector<std::vector<uint8_t>>(5, std::vector<uint8_t>(18, 3)));
+  ImageBuffer image;
+  ASSERT_TRUE(Decode(good, image));
+  const size_t afterHeader = 8 + 25;
+
+  // A text chunk whose length field claims 1.9 GB, behind the header.
+  g_largestMalloc = 0;
+  const std::string claimsText = good.substr(0, afterHeader) +
+                                 PngChunk("tEXt", "Comment", 0x73504C54) + good.substr(afterHeader);
+  EXPECT_FALSE(Decode(claimsText, image));
+  if (OMBREL_WATCHES_MALLOC) {
+    EXPECT_LT(g_largestMalloc.load(), size_t{1} << 20);
+  }
+
+  // Unused chunks that are really there are skipped and the image decodes.
+  const std::string withExtras = good.substr(0, afterHeader) +
+                                 PngChunk("tEXt", "Comment" + std::string(1, '\0') + "kept", 12) +
+                                 PngChunk("zzZz", std::string(3000, 'z'), 3000) +
+                                 good.substr(afterHeader);
+  ASSERT_TRUE(Decode(withExtras, image));
+  EXPECT_EQ(image.Width, 9);
+
+  // 16384 x 2048 RGBA (within the pixel limit) in a file of under 100 bytes.
+  std::string header = "\x89PNG\r\n\x1a\n";
+  std::string ihdr;
+  for (uint32_t v : {16384u, 2048u}) {
+    for (int i = 0; i < 4; ++i) ihdr += static_cast<char>((v >> (24 - 8 * i)) & 255);
+  }
+  ihdr += std::string("\x08\x06\x00\x00\x00", 5);
+  const std::string idat = good.substr(good.find("IDAT") - 4);
+  g_largestMalloc = 0;
+  EXPECT_FALSE(Decode(header + PngChunk("IHDR", ihdr, 13) + idat, image));
+  if (OMBREL_WATCHES_MALLOC) {
+    EXPECT_LT(g_largestMalloc.load(), size_t{1} << 20);
   }
 }
 
