@@ -18,6 +18,7 @@
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"
+#include "tests/game/run_player.h"
 #include "tests/input/input_test_events.h"
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
@@ -189,14 +190,7 @@ void RunDemo(const std::string& seed) {
   std::filesystem::copy_file(testenv::BinDir() + "/../demo/ingamefont.bmp",
                              folder + "/ingamefont.bmp");
   setenv("OMBREL_RANDOM_SEED", seed.c_str(), 1);
-  SetGameFrameObserver(Pilot);
-  Config() = RuntimeConfig{};
-  Config().FrameRate = 100000;  // no waiting between frames
-  StartRuntime("stub");
-  RuntimeErrors() = ErrorState{};
-  if (chdir(folder.c_str()) != 0) EndProgramNormally();
-  GameMainProgram();
-  EndProgram();
+  testgame::RunPlayerIn(folder, Pilot, testgame::kNoWaitFrameRate);
 }
 
 // The game has little chance in it (only an enemy that finds no ship to aim

@@ -20,6 +20,7 @@
 #include "runtime/core/gl_api.h"
 #include "runtime/core/startup.h"
 #include "runtime/gfx2d/text.h"
+#include "tests/game/run_player.h"
 #include "tests/input/input_test_events.h"
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
@@ -65,14 +66,7 @@ void RunPlayer(const std::string& gameBytes, Script script) {
   const std::string folder = testenv::MakeDir("player");
   testenv::WriteFile(folder + "/game.ZORAX", gameBytes);
   CurrentScript() = std::move(script);
-  SetGameFrameObserver(RunScript);
-  Config() = RuntimeConfig{};
-  Config().FrameRate = 1000;
-  StartRuntime("stub");
-  RuntimeErrors() = ErrorState{};
-  if (chdir(folder.c_str()) != 0) EndProgramNormally();
-  GameMainProgram();
-  EndProgram();
+  testgame::RunPlayerIn(folder, RunScript, 1000);
 }
 
 // Runs the player in a child process and returns what the script recorded.

@@ -23,6 +23,7 @@
 #include "runtime/core/gl_api.h"
 #include "runtime/core/startup.h"
 #include "runtime/sound/sound.h"
+#include "tests/game/run_player.h"
 #include "tests/input/input_test_events.h"
 #include "tests/sound/wav_bytes.h"
 #include "tests/support/program_end_checks.h"
@@ -522,14 +523,7 @@ void RunPlayer(const std::string& gameBytes) {
                        wavtest::MakeWav(spec));
   }
   setenv("OMBREL_RANDOM_SEED", std::to_string(Plan().Seed).c_str(), 1);
-  SetGameFrameObserver(Observe);
-  Config() = RuntimeConfig{};
-  Config().FrameRate = 100000;  // no waiting between frames
-  StartRuntime("stub");
-  RuntimeErrors() = ErrorState{};
-  if (chdir(folder.c_str()) != 0) EndProgramNormally();
-  GameMainProgram();
-  EndProgram();
+  testgame::RunPlayerIn(folder, Observe, testgame::kNoWaitFrameRate);
 }
 
 // Runs the player in a child process under the plan; returns its record.
