@@ -14,6 +14,7 @@
 #include "runtime/gfx2d/collision.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/text.h"
+#include "tests/game/game_builders.h"
 #include "tests/gfx2d/gl_test_util.h"
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
@@ -44,20 +45,8 @@ GameFileBytes SmallestVersion7() {
   return f;
 }
 
-GameRecord EmptyGame() {
-  GameRecord game;
-  game.Sprites.Dimension(0);
-  game.Tiles.Dimension(0);
-  game.Levels.Dimension(0);
-  return game;
-}
-
-std::string Written(const GameRecord& game, int32_t version) {
-  std::string bytes;
-  std::string error;
-  EXPECT_TRUE(WriteGameFile(game, version, bytes, error)) << error;
-  return bytes;
-}
+using testgame::EmptyGame;
+using testgame::Written;
 
 TEST(GameFile, SmallestFilesOfVersions7And1) {
   ASSERT_TRUE(gltest::OpenWindow());

@@ -5,23 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "game/palette.h"
+#include "tests/game/game_builders.h"
 
 namespace {
 
-GameRecord EmptyGame() {
-  GameRecord game;
-  game.Sprites.Dimension(0);
-  game.Tiles.Dimension(0);
-  game.Levels.Dimension(0);
-  return game;
-}
-
-std::string Write(const GameRecord& game, int32_t version) {
-  std::string bytes;
-  std::string error;
-  EXPECT_TRUE(WriteGameFile(game, version, bytes, error)) << error;
-  return bytes;
-}
+using testgame::EmptyGame;
+using testgame::Written;
 
 std::string Refusal(const GameRecord& game, int32_t version) {
   std::string bytes;
@@ -32,7 +21,7 @@ std::string Refusal(const GameRecord& game, int32_t version) {
 
 TEST(GameFileWriter, WritesTheSmallestFilesOfVersions1And7) {
   GameRecord game = EmptyGame();
-  EXPECT_EQ(Write(game, 1), std::string("\x01\0\0\0", 4) + std::string(16, '\0'));
+  EXPECT_EQ(Written(game, 1), std::string("\x01\0\0\0", 4) + std::string(16, '\0'));
 
   // One 1 x 1 transparent sprite, one level with no layers and no waves, two
   // players, an empty title: 80 bytes.
@@ -46,7 +35,7 @@ TEST(GameFileWriter, WritesTheSmallestFilesOfVersions1And7) {
   game.Levels[0].ScrollSpeed = 3;
   game.Levels[0].Duration = 30;
   game.TitleText = "";
-  const std::string bytes = Write(game, 7);
+  const std::string bytes = Written(game, 7);
   ASSERT_EQ(bytes.size(), 80u);
   EXPECT_EQ(bytes[16], 42);  // the pixel byte: palette entry 42
   EXPECT_EQ(bytes[53], 2);   // player count, one byte
@@ -61,15 +50,15 @@ TEST(GameFileWriter, EntryWidthsFollowTheVersion) {
   game.TitleText = "";
   // Version and four counts 20, level 4 + 16 + 4, wave 4 + 2, object, player count 1, title 4.
   const size_t base = 20 + 24 + 6;
-  EXPECT_EQ(Write(game, 2).size(), base + 39 + 1);
-  EXPECT_EQ(Write(game, 3).size(), base + 40 + 1);
-  EXPECT_EQ(Write(game, 6).size(), base + 40 + 1 + 4);
-  EXPECT_EQ(Write(game, 7).size(), base + 4 + 44 + 1 + 4);
+  EXPECT_EQ(Written(game, 2).size(), base + 39 + 1);
+  EXPECT_EQ(Written(game, 3).size(), base + 40 + 1);
+  EXPECT_EQ(Written(game, 6).size(), base + 40 + 1 + 4);
+  EXPECT_EQ(Written(game, 7).size(), base + 4 + 44 + 1 + 4);
 
   game.Levels.Dimension(0);
   game.Players.Dimension(2);
-  EXPECT_EQ(Write(game, 5).size(), 20u + 1 + 2 * 10 + 4);
-  EXPECT_EQ(Write(game, 6).size(), 20u + 1 + 2 * 11 + 4);
+  EXPECT_EQ(Written(game, 5).size(), 20u + 1 + 2 * 10 + 4);
+  EXPECT_EQ(Written(game, 6).size(), 20u + 1 + 2 * 11 + 4);
 }
 
 TEST(GameFileWriter, RefusesWhatTheFileCannotHold) {
@@ -90,7 +79,7 @@ TEST(GameFileWriter, RefusesWhatTheFileCannotHold) {
   game.Levels[0].Waves[0].Objects[0].Hits = 3;
   game.Levels[0].Waves[0].Objects.Dimension(2);
   EXPECT_NE(Refusal(game, 6).find("exactly one"), std::string::npos);
-  EXPECT_TRUE(Write(game, 7).size() > 0);
+  EXPECT_TRUE(Written(game, 7).size() > 0);
 
   game = EmptyGame();
   game.Players[1].BulletSpeed = 200;

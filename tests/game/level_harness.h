@@ -21,6 +21,7 @@
 #include "runtime/input/input.h"
 #include "runtime/sound/sound.h"
 #include "runtime/values/maths.h"
+#include "tests/game/game_builders.h"
 #include "tests/sound/wav_bytes.h"
 #include "tests/support/test_env.h"
 
@@ -39,15 +40,7 @@ inline ImageRecord Image(int32_t width, int32_t height, int32_t colour = kWhite)
   return image;
 }
 
-inline AnimationRecord Animation(std::initializer_list<int32_t> frames, int32_t mode,
-                                 int32_t speed = 0, int32_t sound = 0) {
-  AnimationRecord animation;
-  animation.Frames.AssignList(frames);
-  animation.Mode = mode;
-  animation.Speed = speed;
-  animation.Sound = sound;
-  return animation;
-}
+using testgame::Animation;
 
 // The four animations of one actor: Move, Shoot, Die, Bullet.
 inline void AddGroup(GameRecord& game, int32_t look) {
@@ -191,9 +184,10 @@ inline void Key(SDL_Scancode key, bool down) {
 inline void LoadSoundsFor(GameRecord& game, std::initializer_list<int32_t> numbers) {
   game.ProjectPath = RtString((testenv::TempDir() + "/game").c_str());
   for (int32_t n : numbers) {
-    wavtest::WavSpec spec;
-    spec.Samples = wavtest::Ramp16(40000);
-    testenv::WriteFile(game.ProjectPath.Std() + std::to_string(n) + ".wav", wavtest::MakeWav(spec));
+    wavtest::WavShape shape;
+    shape.Samples = wavtest::Ramp16(40000);
+    testenv::WriteFile(game.ProjectPath.Std() + std::to_string(n) + ".wav",
+                       wavtest::MakeWav(shape));
   }
   LoadGameSounds(game);
 }

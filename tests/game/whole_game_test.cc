@@ -23,6 +23,7 @@
 #include "runtime/core/gl_api.h"
 #include "runtime/core/startup.h"
 #include "runtime/sound/sound.h"
+#include "tests/game/game_builders.h"
 #include "tests/game/run_player.h"
 #include "tests/input/input_test_events.h"
 #include "tests/sound/wav_bytes.h"
@@ -83,15 +84,7 @@ ImageRecord Block(int32_t size, int32_t colour) {
   return Shape(size, colour, [](int32_t, int32_t) { return true; });
 }
 
-AnimationRecord Animation(std::initializer_list<int32_t> frames, int32_t mode, int32_t speed,
-                          int32_t sound) {
-  AnimationRecord animation;
-  animation.Frames.AssignList(frames);
-  animation.Mode = mode;
-  animation.Speed = speed;
-  animation.Sound = sound;
-  return animation;
-}
+using testgame::Animation;
 
 // Move, Shoot, Die and Bullet of one actor. Sounds: 1 shot, 2 ship lost,
 // 3 enemy shot, 4 enemy down.
@@ -517,10 +510,10 @@ void RunPlayer(const std::string& gameBytes) {
   testenv::WriteFile(folder + "/game.ZORAX", gameBytes);
   testenv::MakeDir("player/projects");
   for (int n = 1; n <= 4; ++n) {
-    wavtest::WavSpec spec;
-    spec.Samples = wavtest::Ramp16(22050 * 3);  // still playing when the game ends
+    wavtest::WavShape shape;
+    shape.Samples = wavtest::Ramp16(22050 * 3);  // still playing when the game ends
     testenv::WriteFile(folder + "/projects/Skylane.ZORAX" + std::to_string(n) + ".wav",
-                       wavtest::MakeWav(spec));
+                       wavtest::MakeWav(shape));
   }
   setenv("OMBREL_RANDOM_SEED", std::to_string(Plan().Seed).c_str(), 1);
   testgame::RunPlayerIn(folder, Observe, testgame::kNoWaitFrameRate);

@@ -21,11 +21,11 @@ TEST(MusicAndFrames, PresentFrameRestartsALoopingPiece) {
   OpenSoundDevice();
   ASSERT_TRUE(SoundMixerOpen());
 
-  wavtest::WavSpec spec;
-  spec.Rate = 22050;
-  spec.Samples = wavtest::Constant16(22050 * 300 / 1000, 1, 3000);  // 300 ms
+  wavtest::WavShape shape;
+  shape.Rate = 22050;
+  shape.Samples = wavtest::Constant16(22050 * 300 / 1000, 1, 3000);  // 300 ms
   const std::string path = testenv::TempDir() + "/loop.wav";
-  testenv::WriteFile(path, wavtest::MakeWav(spec));
+  testenv::WriteFile(path, wavtest::MakeWav(shape));
   PlayMusic(path.c_str(), 1);
   const MusicRecord& music = CurrentMusic();
   ASSERT_TRUE(music.Loaded);

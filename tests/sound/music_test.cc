@@ -19,11 +19,11 @@ namespace {
 
 // A 16-bit mono piece of the given length in milliseconds.
 std::string WritePiece(const std::string& name, uint32_t ms) {
-  wavtest::WavSpec spec;
-  spec.Rate = 22050;
-  spec.Samples = wavtest::Constant16(22050 * ms / 1000, 1, 3000);
+  wavtest::WavShape shape;
+  shape.Rate = 22050;
+  shape.Samples = wavtest::Constant16(22050 * ms / 1000, 1, 3000);
   const std::string path = testenv::TempDir() + "/" + name;
-  testenv::WriteFile(path, wavtest::MakeWav(spec));
+  testenv::WriteFile(path, wavtest::MakeWav(shape));
   return path;
 }
 

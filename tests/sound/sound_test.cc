@@ -18,17 +18,17 @@
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
-using wavtest::WavSpec;
+using wavtest::WavShape;
 
 namespace {
 
 // A mono 16-bit sound file of `frames` frames; returns its path.
 std::string WriteSound(const std::string& name, uint32_t frames, uint32_t rate = 44100) {
-  WavSpec spec;
-  spec.Rate = rate;
-  spec.Samples = wavtest::Ramp16(frames);
+  WavShape shape;
+  shape.Rate = rate;
+  shape.Samples = wavtest::Ramp16(frames);
   const std::string path = testenv::TempDir() + "/" + name;
-  testenv::WriteFile(path, wavtest::MakeWav(spec));
+  testenv::WriteFile(path, wavtest::MakeWav(shape));
   return path;
 }
 
@@ -116,11 +116,11 @@ TEST_F(OfflineSound, StopAllSoundsStopsAndRewindsEveryVoice) {
 }
 
 TEST_F(OfflineSound, VolumeAndPanReachTheVoice) {
-  WavSpec spec;
-  spec.Rate = 44100;
-  spec.Samples = wavtest::Constant16(1000, 1, 20000);
+  WavShape shape;
+  shape.Rate = 44100;
+  shape.Samples = wavtest::Constant16(1000, 1, 20000);
   const std::string path = testenv::TempDir() + "/level.wav";
-  testenv::WriteFile(path, wavtest::MakeWav(spec));
+  testenv::WriteFile(path, wavtest::MakeWav(shape));
   ASSERT_EQ(LoadSound(path.c_str(), 9, 4), 1);
 
   PlaySound(9, 0, 0.5);  // -50 dB: 20000 * 10^-2.5
@@ -146,12 +146,12 @@ TEST_F(OfflineSound, VolumeAndPanReachTheVoice) {
 }
 
 TEST_F(OfflineSound, AnElevenKilohertzEightBitSoundLastsItsTrueDuration) {
-  WavSpec spec;
-  spec.Bits = 8;
-  spec.Rate = 11025;
-  spec.Samples = std::string(1103, '\xC8');
+  WavShape shape;
+  shape.Bits = 8;
+  shape.Rate = 11025;
+  shape.Samples = std::string(1103, '\xC8');
   const std::string path = testenv::TempDir() + "/slow.wav";
-  testenv::WriteFile(path, wavtest::MakeWav(spec));
+  testenv::WriteFile(path, wavtest::MakeWav(shape));
   ASSERT_EQ(LoadSound(path.c_str(), 4, 1), 1);
   ASSERT_EQ(PlaySound(4, 0, 1), 4 * 256);
   const std::vector<int16_t> out = Pull(6000);
@@ -188,11 +188,11 @@ TEST_F(OfflineSound, SlotNumbersAbove127UseSlot127) {
 
 TEST_F(OfflineSound, ReloadingReplacesTheSound) {
   const std::string first = WriteSound("first.wav", 1000);
-  WavSpec spec;
-  spec.Rate = 44100;
-  spec.Samples = wavtest::Constant16(10, 1, -7);
+  WavShape shape;
+  shape.Rate = 44100;
+  shape.Samples = wavtest::Constant16(10, 1, -7);
   const std::string second = testenv::TempDir() + "/second.wav";
-  testenv::WriteFile(second, wavtest::MakeWav(spec));
+  testenv::WriteFile(second, wavtest::MakeWav(shape));
   ASSERT_EQ(LoadSound(first.c_str(), 8, 1), 1);
   PlaySound(8, 0, 1);
   ASSERT_EQ(LoadSound(second.c_str(), 8, 1), 1);

@@ -8,7 +8,7 @@
 
 namespace wavtest {
 
-struct WavSpec {
+struct WavShape {
   uint16_t FormatTag = 1;
   uint16_t Channels = 1;
   uint32_t Rate = 22050;
@@ -39,27 +39,27 @@ inline std::string Chunk(const std::string& tag, const std::string& body) {
   return out + body;
 }
 
-inline std::string MakeWav(const WavSpec& spec) {
-  std::string body = "WAVE" + spec.BeforeFormat;
-  if (spec.WithFormat) {
+inline std::string MakeWav(const WavShape& shape) {
+  std::string body = "WAVE" + shape.BeforeFormat;
+  if (shape.WithFormat) {
     std::string fmt;
-    Put16(fmt, spec.FormatTag);
-    Put16(fmt, spec.Channels);
-    Put32(fmt, spec.Rate);
-    const uint32_t align = spec.BlockAlign >= 0 ? static_cast<uint32_t>(spec.BlockAlign)
-                                                : spec.Channels * spec.Bits / 8;
-    Put32(fmt, spec.Rate * align);
+    Put16(fmt, shape.FormatTag);
+    Put16(fmt, shape.Channels);
+    Put32(fmt, shape.Rate);
+    const uint32_t align = shape.BlockAlign >= 0 ? static_cast<uint32_t>(shape.BlockAlign)
+                                                 : shape.Channels * shape.Bits / 8;
+    Put32(fmt, shape.Rate * align);
     Put16(fmt, align);
-    Put16(fmt, spec.Bits);
-    fmt.resize(spec.FormatSize, '\0');
+    Put16(fmt, shape.Bits);
+    fmt.resize(shape.FormatSize, '\0');
     body += Chunk("fmt ", fmt);
   }
-  body += spec.BeforeData;
-  if (spec.WithData) {
+  body += shape.BeforeData;
+  if (shape.WithData) {
     body += "data";
-    Put32(body, spec.DataSizeField >= 0 ? static_cast<uint32_t>(spec.DataSizeField)
-                                        : static_cast<uint32_t>(spec.Samples.size()));
-    body += spec.Samples;
+    Put32(body, shape.DataSizeField >= 0 ? static_cast<uint32_t>(shape.DataSizeField)
+                                         : static_cast<uint32_t>(shape.Samples.size()));
+    body += shape.Samples;
   }
   std::string out = "RIFF";
   Put32(out, static_cast<uint32_t>(body.size()));

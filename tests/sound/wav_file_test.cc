@@ -10,7 +10,7 @@
 #include "tests/sound/wav_bytes.h"
 #include "tests/support/test_env.h"
 
-using wavtest::WavSpec;
+using wavtest::WavShape;
 
 namespace {
 
@@ -19,26 +19,26 @@ bool Decode(const std::string& file, SoundSamples& out) {
   return DecodeWav(bytes.data(), bytes.size(), out);
 }
 
-bool Decodes(const WavSpec& spec) {
+bool Decodes(const WavShape& shape) {
   SoundSamples out;
-  return Decode(wavtest::MakeWav(spec), out);
+  return Decode(wavtest::MakeWav(shape), out);
 }
 
-WavSpec Mono16(uint32_t frames = 100) {
-  WavSpec spec;
-  spec.Samples = wavtest::Constant16(frames, 1, 1000);
-  return spec;
+WavShape Mono16(uint32_t frames = 100) {
+  WavShape shape;
+  shape.Samples = wavtest::Constant16(frames, 1, 1000);
+  return shape;
 }
 
 }  // namespace
 
 TEST(WavFile, EightBitMonoBecomesSignedSixteenBit) {
-  WavSpec spec;
-  spec.Bits = 8;
-  spec.Rate = 11025;
-  spec.Samples = std::string("\x00\x80\xFF\xC8", 4);
+  WavShape shape;
+  shape.Bits = 8;
+  shape.Rate = 11025;
+  shape.Samples = std::string("\x00\x80\xFF\xC8", 4);
   SoundSamples out;
-  ASSERT_TRUE(Decode(wavtest::MakeWav(spec), out));
+  ASSERT_TRUE(Decode(wavtest::MakeWav(shape), out));
   EXPECT_EQ(out.Channels, 1);
   EXPECT_EQ(out.Rate, 11025u);
   ASSERT_EQ(out.Frames, 4u);
@@ -46,93 +46,93 @@ TEST(WavFile, EightBitMonoBecomesSignedSixteenBit) {
 }
 
 TEST(WavFile, SixteenBitStereoKeepsChannelOrderAndDropsAPartialFrame) {
-  WavSpec spec;
-  spec.Channels = 2;
-  spec.Rate = 44100;
+  WavShape shape;
+  shape.Channels = 2;
+  shape.Rate = 44100;
   std::string samples;
   for (int v : {100, -200, 300, -400}) wavtest::Put16(samples, static_cast<uint16_t>(v));
   samples += "\x01\x02";  // half a frame at the end
-  spec.Samples = samples;
+  shape.Samples = samples;
   SoundSamples out;
-  ASSERT_TRUE(Decode(wavtest::MakeWav(spec), out));
+  ASSERT_TRUE(Decode(wavtest::MakeWav(shape), out));
   EXPECT_EQ(out.Channels, 2);
   EXPECT_EQ(out.Frames, 2u);
   EXPECT_EQ(out.Data, (std::vector<int16_t>{100, -200, 300, -400}));
 }
 
 TEST(WavFile, ChunksAroundFormatAreSkippedAndLongFormatsAccepted) {
-  WavSpec spec = Mono16();
-  spec.BeforeFormat = wavtest::Chunk("LIST", "INFOabcd") + wavtest::Chunk("junk", "");
-  spec.BeforeData = wavtest::Chunk("fact", "wxyz");
+  WavShape shape = Mono16();
+  shape.BeforeFormat = wavtest::Chunk("LIST", "INFOabcd") + wavtest::Chunk("junk", "");
+  shape.BeforeData = wavtest::Chunk("fact", "wxyz");
   for (uint32_t formatSize : {16u, 18u, 40u}) {
-    spec.FormatSize = formatSize;
+    shape.FormatSize = formatSize;
     SoundSamples out;
-    ASSERT_TRUE(Decode(wavtest::MakeWav(spec), out)) << formatSize;
+    ASSERT_TRUE(Decode(wavtest::MakeWav(shape), out)) << formatSize;
     EXPECT_EQ(out.Frames, 100u);
     EXPECT_EQ(out.Data[99], 1000);
   }
 }
 
 TEST(WavFile, FormatTagIsNotCheckedAndRatesWithinRangeLoad) {
-  WavSpec spec = Mono16();
-  spec.FormatTag = 0xFFFE;
-  EXPECT_TRUE(Decodes(spec));
+  WavShape shape = Mono16();
+  shape.FormatTag = 0xFFFE;
+  EXPECT_TRUE(Decodes(shape));
   for (uint32_t rate : {kWavMinRate, 8000u, 11025u, 31337u, 96000u, kWavMaxRate}) {
-    spec.Rate = rate;
-    EXPECT_TRUE(Decodes(spec)) << rate;
+    shape.Rate = rate;
+    EXPECT_TRUE(Decodes(shape)) << rate;
   }
 }
 
 TEST(WavFile, MoreThanTwoChannelsNeedAStereoBlock) {
   // Any count above one is played as stereo: the block must hold two samples.
-  WavSpec spec = Mono16();
-  spec.Channels = 4;
-  spec.Samples = wavtest::Constant16(10, 2, 5);
-  spec.BlockAlign = 4;
-  EXPECT_TRUE(Decodes(spec));
-  spec.BlockAlign = 8;
-  EXPECT_FALSE(Decodes(spec));
+  WavShape shape = Mono16();
+  shape.Channels = 4;
+  shape.Samples = wavtest::Constant16(10, 2, 5);
+  shape.BlockAlign = 4;
+  EXPECT_TRUE(Decodes(shape));
+  shape.BlockAlign = 8;
+  EXPECT_FALSE(Decodes(shape));
 }
 
 TEST(WavFile, MalformedHeadersAreRefused) {
   struct Case {
     const char* what;
-    void (*spoil)(WavSpec&);
+    void (*spoil)(WavShape&);
   };
   const Case cases[] = {
-      {"no fmt chunk", [](WavSpec& s) { s.WithFormat = false; }},
-      {"no data chunk", [](WavSpec& s) { s.WithData = false; }},
+      {"no fmt chunk", [](WavShape& s) { s.WithFormat = false; }},
+      {"no data chunk", [](WavShape& s) { s.WithData = false; }},
       {"zero channels",
-       [](WavSpec& s) {
+       [](WavShape& s) {
          s.Channels = 0;
          s.BlockAlign = 2;
        }},
-      {"zero rate", [](WavSpec& s) { s.Rate = 0; }},
-      {"rate below 100", [](WavSpec& s) { s.Rate = 99; }},
-      {"absurd rate", [](WavSpec& s) { s.Rate = 0xFFFFFFFF; }},
-      {"block align 0", [](WavSpec& s) { s.BlockAlign = 0; }},
-      {"block align off", [](WavSpec& s) { s.BlockAlign = 3; }},
+      {"zero rate", [](WavShape& s) { s.Rate = 0; }},
+      {"rate below 100", [](WavShape& s) { s.Rate = 99; }},
+      {"absurd rate", [](WavShape& s) { s.Rate = 0xFFFFFFFF; }},
+      {"block align 0", [](WavShape& s) { s.BlockAlign = 0; }},
+      {"block align off", [](WavShape& s) { s.BlockAlign = 3; }},
       {"4-bit samples",
-       [](WavSpec& s) {
+       [](WavShape& s) {
          s.Bits = 4;
          s.BlockAlign = 1;
        }},
-      {"24-bit samples", [](WavSpec& s) { s.Bits = 24; }},
-      {"32-bit samples", [](WavSpec& s) { s.Bits = 32; }},
-      {"format chunk of 14 bytes", [](WavSpec& s) { s.FormatSize = 14; }},
-      {"data shorter than stated", [](WavSpec& s) { s.DataSizeField = 201; }},
-      {"data size past 4 GB", [](WavSpec& s) { s.DataSizeField = 0xFFFFFFFF; }},
-      {"empty data", [](WavSpec& s) { s.Samples.clear(); }},
-      {"data smaller than a frame", [](WavSpec& s) { s.Samples = "x"; }},
+      {"24-bit samples", [](WavShape& s) { s.Bits = 24; }},
+      {"32-bit samples", [](WavShape& s) { s.Bits = 32; }},
+      {"format chunk of 14 bytes", [](WavShape& s) { s.FormatSize = 14; }},
+      {"data shorter than stated", [](WavShape& s) { s.DataSizeField = 201; }},
+      {"data size past 4 GB", [](WavShape& s) { s.DataSizeField = 0xFFFFFFFF; }},
+      {"empty data", [](WavShape& s) { s.Samples.clear(); }},
+      {"data smaller than a frame", [](WavShape& s) { s.Samples = "x"; }},
       {"chunk size past the end",
-       [](WavSpec& s) { s.BeforeFormat = std::string("LIST\xF0\xFF\xFF\x7F", 8); }},
+       [](WavShape& s) { s.BeforeFormat = std::string("LIST\xF0\xFF\xFF\x7F", 8); }},
   };
   ASSERT_TRUE(Decodes(Mono16()));
   for (const Case& c : cases) {
-    WavSpec spec = Mono16();
-    c.spoil(spec);
+    WavShape shape = Mono16();
+    c.spoil(shape);
     SoundSamples out;
-    EXPECT_FALSE(Decode(wavtest::MakeWav(spec), out)) << c.what;
+    EXPECT_FALSE(Decode(wavtest::MakeWav(shape), out)) << c.what;
     EXPECT_EQ(out.Frames, 0u) << c.what;
     EXPECT_TRUE(out.Data.empty()) << c.what;
   }
