@@ -10,6 +10,19 @@
 #include "runtime/core/program_end.h"
 #include "runtime/gfx2d/text.h"
 
+namespace {
+
+std::string& GameFileName() {
+  static std::string name = "game.ZORAX";
+  return name;
+}
+
+}  // namespace
+
+void SetGameFileName(const std::string& name) {
+  GameFileName() = name;
+}
+
 void GameMainProgram() {
   GameRecord game;
   // The text stays on screen while the file loads.
@@ -17,7 +30,7 @@ void GameMainProgram() {
   ObserveGameFrame(GameFrameKind::kLoading, 0, game, nullptr);
   PresentFrame();
 
-  if (LoadGame(game, "game.ZORAX") == 0) {
+  if (LoadGame(game, RtString(std::string_view(GameFileName()))) == 0) {
     PrintText("Load Error!", 0, 0);
     ObserveGameFrame(GameFrameKind::kLoadError, 0, game, nullptr);
     PresentFrame();

@@ -11,3 +11,8 @@ RuntimeFlags& Flags() {
   static RuntimeFlags flags;
   return flags;
 }
+
+MediaPlaces& StartupMedia() {
+  static MediaPlaces places;
+  return places;
+}

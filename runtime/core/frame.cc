@@ -13,6 +13,7 @@
 
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
+#include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/core/window.h"
@@ -149,6 +150,7 @@ void PresentFrame() {
 
   MusicLoopTick();
   PumpWindowMessages();
+  if (GraphicsReady()) DrawHostOverlay();
   SwapAndPace();
 
   if (GraphicsReady()) {

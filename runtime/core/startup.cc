@@ -38,7 +38,9 @@ uint32_t StartSeed() {
 
 }  // namespace
 
-const RtString& CommandLine() { return CommandLineText(); }
+const RtString& CommandLine() {
+  return CommandLineText();
+}
 
 void RuntimeMain(int argc, char** argv, void (*mainProgram)()) {
   RtString& line = CommandLineText();
@@ -90,8 +92,13 @@ void StartRuntime(const RtString& title) {
 
   OpenInputDevices(config.HideMouse);
   OpenSoundDevice();
-  OpenArchiveReaders(ProgramPath());
-  ChangeToProgramFolder();
+  if (const MediaPlaces& media = StartupMedia(); media.Given) {
+    OpenArchiveReaders(media.ArchiveFile);
+    ChangeToFolder(media.Folder);
+  } else {
+    OpenArchiveReaders(ProgramPath());
+    ChangeToProgramFolder();
+  }
 
   ClearScreen();
   ResetFrameTiming();

@@ -38,8 +38,9 @@ std::string ProgramFolder() {
   return path.substr(0, cut + 1);
 }
 
-bool ChangeToProgramFolder() {
-  std::string folder = ProgramFolder();
+bool ChangeToProgramFolder() { return ChangeToFolder(ProgramFolder()); }
+
+bool ChangeToFolder(const std::string& folder) {
   return !folder.empty() && chdir(folder.c_str()) == 0;
 }
 

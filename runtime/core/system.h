@@ -21,6 +21,8 @@ std::string ProgramFolder();
 
 // Makes the program's folder the current folder; returns false when that fails.
 bool ChangeToProgramFolder();
+// Makes the given folder the current folder; returns false when that fails.
+bool ChangeToFolder(const std::string& folder);
 
 // The runtime's private per-user temporary folder: $TMPDIR (else /tmp)
 // followed by "ombrel-<uid>", created with mode 0700. Returns "" when the

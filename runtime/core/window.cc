@@ -13,6 +13,7 @@
 
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
+#include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/gfx2d/drawing.h"
@@ -385,6 +386,7 @@ void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
 void PumpWindowMessages() {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
+    if (OfferHostEvent(event)) continue;
     switch (event.type) {
       case SDL_QUIT:
         EndProgram();
