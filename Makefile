@@ -10,6 +10,8 @@ CTEST_J  ?= $(shell nproc)
 ASAN_BUILD        ?= build-asan
 FUZZ_BUILD        ?= build-fuzz
 FUZZ_TEST_SECONDS ?= 20
+# `make install`: PREFIX, and DESTDIR for a staging root.
+PREFIX            ?= /usr/local
 # `make fuzz`: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some, FUZZ_JOBS side by side.
 FUZZ_SECONDS      ?= 600
 FUZZ_TARGETS      ?=
@@ -23,7 +25,8 @@ SANITIZER_ENV = LP_NUM_THREADS=0 \
                 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-third-party.supp:print_suppressions=0
 
-.PHONY: all deps configure build play test test-unit test-asan test-fuzz fuzz fuzz-build bench clean
+.PHONY: all deps configure build play install package test test-unit test-package test-asan \
+        test-fuzz fuzz fuzz-build bench clean
 
 all: build
 
@@ -39,15 +42,30 @@ build: configure
 play: build
 	@if [ -x $(BUILD)/bin/skylane ]; then exec $(BUILD)/bin/skylane; else exec $(BUILD)/bin/zorax-player; fi
 
+# The programs, manual pages, desktop entries, icons and metainfo under
+# $(DESTDIR)$(PREFIX); see packaging/CMakeLists.txt.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# The Debian package $(BUILD)/zorax-player_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
 test:
 	@start=$$(date +%s) && $(MAKE) --no-print-directory test-unit && \
-	  unit=$$(date +%s) && $(MAKE) --no-print-directory test-asan && \
+	  unit=$$(date +%s) && $(MAKE) --no-print-directory test-package && \
+	  package=$$(date +%s) && $(MAKE) --no-print-directory test-asan && \
 	  asan=$$(date +%s) && $(MAKE) --no-print-directory test-fuzz && \
 	  end=$$(date +%s) && \
-	  echo "test stages: build and suite $$((unit - start)) s, sanitizers $$((asan - unit)) s, fuzz $$((end - asan)) s"
+	  echo "test stages: build and suite $$((unit - start)) s, package $$((package - unit)) s," \
+	       "sanitizers $$((asan - package)) s, fuzz $$((end - asan)) s"
 
 test-unit: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(CTEST_J)
+
+# The Debian package built from build/ as it is, checked and played unpacked.
+test-package: build
+	@scripts/check-package $(BUILD)
 
 # The whole suite again, built with -O1, line tables only (-g1, enough for
 # the reports' stacks, much quicker to build) and both sanitizers.
