@@ -54,6 +54,9 @@ std::string Number(double value) {
 }  // namespace
 
 IconArt ArtFromRgba(int32_t width, int32_t height, const std::vector<uint8_t>& rgba) {
+  if (width <= 0 || height <= 0 || rgba.size() != static_cast<size_t>(width) * height * 4) {
+    return IconArt{};
+  }
   const IconArt whole{width, height, rgba};
   int32_t left = width, top = height, right = -1, bottom = -1;
   for (int32_t y = 0; y < height; ++y) {

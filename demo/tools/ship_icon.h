@@ -5,7 +5,7 @@
 // as SVG with one rectangle per run of equal pixels.
 //
 //   ArtFromRgba  trims and unscales RGBA pixels; an empty picture when no
-//                pixel is opaque
+//                pixel is opaque or the sizes do not match the pixels
 //   ReadIconArt  the art of a description's named sprite; false with
 //                "file: place: problem" or a missing or empty sprite in error
 //   RenderIcon   a size x size RGBA picture with the art centred

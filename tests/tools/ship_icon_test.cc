@@ -70,6 +70,7 @@ TEST(ShipIcon, ScaledPaddedSpritesComeBackToTheirArt) {
   const IconArt block = Padded(Art({"a"}), 6, 0, 0);
   EXPECT_EQ(ArtFromRgba(block.Width, block.Height, block.Rgba).Width, 1);
   EXPECT_EQ(ArtFromRgba(4, 1, std::vector<uint8_t>(16, 0)).Width, 0);
+  EXPECT_EQ(ArtFromRgba(block.Width + 1, block.Height, block.Rgba).Width, 0);  // sizes lie
 }
 
 TEST(ShipIcon, IconsMultiplyTheArtAndCentreIt) {
