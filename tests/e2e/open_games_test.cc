@@ -2,9 +2,17 @@
 // separate process on a PATH (a packed program of another platform, a folder
 // copied from a system whose names ignore case, a game file), and the
 // command line's answers when there is nothing to play or no display.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+
+#include "player/game_drop.h"
+#include "player/player_run.h"
+#include "runtime/core/host_hooks.h"
+#include "runtime/gfx2d/screen_target.h"
+#include "tests/game/run_player.h"
+#include "tests/support/program_end_checks.h"
 
 #include "runtime/files/archive_writer.h"
 #include "tests/e2e/e2e_support.h"
@@ -159,3 +167,126 @@ TEST(OpenGames, CommandLineAnswersWithoutADisplay) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------- drag and drop
+
+namespace dropped {
+
+std::string g_drop;       // what the observer drops, and when
+std::string g_laterDrop;  // dropped during the level
+std::string g_shot;       // where the title with the message is saved
+
+void PushDrop(const std::string& path) {
+  SDL_Event event{};
+  event.type = SDL_DROPFILE;
+  event.drop.file = SDL_strdup(path.c_str());
+  SDL_PushEvent(&event);
+}
+
+void PushKey(SDL_Scancode key, bool down) {
+  SDL_Event event{};
+  event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+  event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.scancode = key;
+  SDL_PushEvent(&event);
+}
+
+// On "Load Error!": the drop of a good game, which starts it.
+void DropOnLoadError(const GameFrame& frame) {
+  if (frame.Kind != GameFrameKind::kLoadError) return;
+  StartGameDrops();
+  PushDrop(g_drop + "/../notes.txt");  // first a file without a game: a message only
+  PushDrop(g_drop);
+}
+
+// On the title: a drop without a game (a message, nothing else), then the
+// level, in which a drop of a good game is ignored.
+void DropOnTitleThenInLevel(const GameFrame& frame) {
+  if (frame.Kind == GameFrameKind::kTitle) {
+    if (frame.NumberInPart == 1) {
+      StartGameDrops();
+      PushDrop(g_drop);
+    }
+    if (frame.NumberInPart == 3) {
+      DrawHostOverlay();
+      SaveScreen(RtString(std::string_view(g_shot)));
+      PushKey(SDL_SCANCODE_RCTRL, true);
+    }
+    if (frame.NumberInPart == 4) PushKey(SDL_SCANCODE_RCTRL, false);
+  }
+  if (frame.Kind == GameFrameKind::kLevel) {
+    if (frame.NumberInPart == 3) PushDrop(g_laterDrop);
+    if (frame.NumberInPart == 8) EndProgramNormally();
+  }
+}
+
+}  // namespace dropped
+
+// The bare player shows "Load Error!"; a folder with a game dropped onto it
+// starts that game from its title, in a new program image with the same
+// options (here the restarted player follows a script that takes the title).
+TEST(GameDrops, AGameDroppedOnLoadErrorStartsFromItsTitle) {
+  const std::string empty = testenv::MakeDir("drop-empty");
+  const std::string game = GamePlace("drop-game");
+  for (const char* file : {"game.ZORAX", "ingamefont.bmp"}) {
+    std::filesystem::copy_file(DemoFile(file), game + "/" + file);
+  }
+  testenv::WriteFile(game + "/../notes.txt", "not a game");
+  const std::string shot = testenv::TempDir() + "/dropped-title.png";
+  const std::string script = testenv::TempDir() + "/after-drop.txt";
+  testenv::WriteFile(script, "3 screenshot " + shot + "\n4 end\n");
+  std::filesystem::remove(shot);
+
+  EXPECT_PROGRAM_END({
+    dropped::g_drop = game;
+    CurrentRun().Invocation = "zorax-player";
+    CurrentRun().Program = "zorax-player";
+    SetRestartProgram(testenv::BinDir() + "/zorax-player");
+    setenv("ZORAX_SCRIPT", script.c_str(), 1);
+    setenv("ZORAX_UNPACED", "1", 1);
+    testgame::RunPlayerIn(empty, dropped::DropOnLoadError, testgame::kNoWaitFrameRate);
+  });
+  ASSERT_TRUE(testenv::FileExists(shot)) << testenv::ReadErrorLog();
+  EXPECT_TRUE(LikeReference(shot, "title.png"));
+  // The restarted program began a fresh log of its own.
+  const std::string log = testenv::ReadErrorLog();
+  EXPECT_EQ(log.find("holds no game"), std::string::npos) << log;
+  EXPECT_NE(log.find("Script ended the run"), std::string::npos) << log;
+}
+
+TEST(GameDrops, ADropWithoutAGameShowsALineAndADropInPlayIsIgnored) {
+  const std::string game = GamePlace("drop-title");
+  for (const char* file : {"game.ZORAX", "ingamefont.bmp"}) {
+    std::filesystem::copy_file(DemoFile(file), game + "/" + file);
+  }
+  testenv::WriteFile(game + "/notes.txt", "not a game");
+  const std::string shot = testenv::TempDir() + "/drop-message.png";
+  std::filesystem::remove(shot);
+  DeleteErrorLog();
+
+  EXPECT_PROGRAM_END({
+    dropped::g_drop = game + "/notes.txt";
+    dropped::g_laterDrop = game;
+    dropped::g_shot = shot;
+    testgame::RunPlayerIn(game, dropped::DropOnTitleThenInLevel, testgame::kNoWaitFrameRate);
+  });
+  const std::string log = testenv::ReadErrorLog();
+  EXPECT_NE(log.find("notes.txt: holds no game"), std::string::npos) << log;
+  EXPECT_NE(log.find("Drop ignored while a game is in play: " + game), std::string::npos) << log;
+  EXPECT_EQ(log.find("Dropped game"), std::string::npos) << log;
+
+  // The title as always, with one more line at the bottom of the screen.
+  Picture withMessage, title;
+  ASSERT_TRUE(e2e::ReadPicture(shot, withMessage));
+  ASSERT_TRUE(e2e::ReadPicture(Reference("title.png"), title));
+  auto lit = [](const Picture& p, int32_t fromRow) {
+    int64_t count = 0;
+    for (int32_t y = fromRow; y < p.Height; ++y) {
+      for (int32_t x = 0; x < p.Width; ++x) count += p.Rgba[(y * p.Width + x) * 4] > 128;
+    }
+    return count;
+  };
+  EXPECT_EQ(lit(title, 460), 0);
+  EXPECT_GT(lit(withMessage, 460), 50);
+  EXPECT_EQ(lit(withMessage, 0) - lit(withMessage, 460), lit(title, 0));
+}
