@@ -167,18 +167,23 @@ bool DecodeBitFieldRows(const uint8_t* data, const BmpLayout& layout, uint64_t s
       if ((layout.Masks[i] & layout.Masks[j]) != 0) return false;
     }
   }
-  const Channel& alpha = channels[3];
+  const Channel red = channels[0];
+  const Channel green = channels[1];
+  const Channel blue = channels[2];
+  const Channel alpha = channels[3];
+  const bool wide = layout.BitCount == 32;
   bool anyAlpha = false;
   const int64_t width = layout.Width;
-  for (int64_t y = 0; y < layout.Height; ++y) {
-    const int64_t stored = layout.TopDown ? y : layout.Height - 1 - y;
+  const int64_t height = layout.Height;
+  for (int64_t y = 0; y < height; ++y) {
+    const int64_t stored = layout.TopDown ? y : height - 1 - y;
     const uint8_t* row = data + layout.PixelOffset + static_cast<uint64_t>(stored) * stride;
     uint8_t* out = image.Pixels.data() + static_cast<size_t>(y * width * 4);
     for (int64_t x = 0; x < width; ++x, out += 4) {
-      const uint32_t pixel = layout.BitCount == 16 ? Le16(row + x * 2) : Le32(row + x * 4);
-      out[0] = channels[0].Scale(pixel);
-      out[1] = channels[1].Scale(pixel);
-      out[2] = channels[2].Scale(pixel);
+      const uint32_t pixel = wide ? Le32(row + x * 4) : Le16(row + x * 2);
+      out[0] = red.Scale(pixel);
+      out[1] = green.Scale(pixel);
+      out[2] = blue.Scale(pixel);
       out[3] = alpha.Scale(pixel);
       anyAlpha = anyAlpha || (pixel & alpha.Mask) != 0;
     }
@@ -226,13 +231,17 @@ bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, ImageBuffer& image
     return true;
   }
 
-  const Palette& palette = layout.Colours;
+  // Copies, so that the byte stores below cannot make the compiler read
+  // them again for every pixel.
+  const Palette palette = layout.Colours;
+  const uint32_t bitCount = layout.BitCount;
+  const uint8_t* pixels = data + layout.PixelOffset;
   for (int64_t y = 0; y < height; ++y) {
     const int64_t stored = layout.TopDown ? y : height - 1 - y;
-    const uint8_t* row = data + layout.PixelOffset + static_cast<uint64_t>(stored) * stride;
+    const uint8_t* row = pixels + static_cast<uint64_t>(stored) * stride;
     uint8_t* out = image.Pixels.data() + static_cast<size_t>(y * width * 4);
     for (int64_t x = 0; x < width; ++x, out += 4) {
-      switch (layout.BitCount) {
+      switch (bitCount) {
         case 1:
           PutIndexed(out, palette, (row[x >> 3] >> (7 - (x & 7))) & 1u, key);
           break;
