@@ -197,6 +197,38 @@ bool DecodeBitFieldRows(const uint8_t* data, const BmpLayout& layout, uint64_t s
   return true;
 }
 
+// One row of plain pixels, chosen by depth once per row rather than once
+// per pixel.
+void DecodePlainRow(const uint8_t* row, int64_t width, uint32_t bitCount, const Palette palette,
+                    int32_t key, uint8_t* out) {
+  switch (bitCount) {
+    case 1:
+      for (int64_t x = 0; x < width; ++x, out += 4) {
+        PutIndexed(out, palette, (row[x >> 3] >> (7 - (x & 7))) & 1u, key);
+      }
+      break;
+    case 4:
+      for (int64_t x = 0; x < width; ++x, out += 4) {
+        PutIndexed(out, palette, (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u, key);
+      }
+      break;
+    case 8:
+      for (int64_t x = 0; x < width; ++x, out += 4) PutIndexed(out, palette, row[x], key);
+      break;
+    case 24:
+      for (int64_t x = 0; x < width; ++x, out += 4) {
+        PutPixel(out, row[x * 3 + 2], row[x * 3 + 1], row[x * 3], key);
+      }
+      break;
+    default:
+      // Plain 32-bit rows: the fourth byte is unused.
+      for (int64_t x = 0; x < width; ++x, out += 4) {
+        PutPixel(out, row[x * 4 + 2], row[x * 4 + 1], row[x * 4], key);
+      }
+      break;
+  }
+}
+
 }  // namespace
 
 bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, ImageBuffer& image) {
@@ -231,35 +263,11 @@ bool DecodeBmp(const uint8_t* data, size_t size, int32_t key, ImageBuffer& image
     return true;
   }
 
-  // Copies, so that the byte stores below cannot make the compiler read
-  // them again for every pixel.
-  const Palette palette = layout.Colours;
-  const uint32_t bitCount = layout.BitCount;
   const uint8_t* pixels = data + layout.PixelOffset;
   for (int64_t y = 0; y < height; ++y) {
     const int64_t stored = layout.TopDown ? y : height - 1 - y;
-    const uint8_t* row = pixels + static_cast<uint64_t>(stored) * stride;
-    uint8_t* out = image.Pixels.data() + static_cast<size_t>(y * width * 4);
-    for (int64_t x = 0; x < width; ++x, out += 4) {
-      switch (bitCount) {
-        case 1:
-          PutIndexed(out, palette, (row[x >> 3] >> (7 - (x & 7))) & 1u, key);
-          break;
-        case 4:
-          PutIndexed(out, palette, (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u, key);
-          break;
-        case 8:
-          PutIndexed(out, palette, row[x], key);
-          break;
-        case 24:
-          PutPixel(out, row[x * 3 + 2], row[x * 3 + 1], row[x * 3], key);
-          break;
-        // Plain 32-bit rows: the fourth byte is unused.
-        default:
-          PutPixel(out, row[x * 4 + 2], row[x * 4 + 1], row[x * 4], key);
-          break;
-      }
-    }
+    DecodePlainRow(pixels + static_cast<uint64_t>(stored) * stride, width, layout.BitCount,
+                   layout.Colours, key, image.Pixels.data() + static_cast<size_t>(y * width * 4));
   }
   image.Width = static_cast<int32_t>(width);
   image.Height = static_cast<int32_t>(height);
