@@ -14,62 +14,12 @@
 #include "tests/gfx2d/gl_test_util.h"
 #include "tests/support/test_env.h"
 
-// The cases below name only the fields of a file that matter to them; the
-// others keep their defaults, which GCC would otherwise warn about.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 namespace {
 
 using gltest::PutLe;
 using gltest::Rgba;
 
 constexpr int32_t kSpriteKey = 0x8000FF;  // red 255, green 0, blue 128
-
-// A BMP file put together field by field, so that every header form and
-// every lie can be written.
-struct BmpFile {
-  uint32_t InfoSize = 40;
-  int32_t Width = 0;
-  int32_t Height = 0;  // negative: rows stored from the top
-  uint32_t Bits = 24;
-  uint32_t Compression = 0;
-  std::vector<uint32_t> Masks;    // inside the header as far as it has room, then after it
-  std::vector<uint32_t> Palette;  // 0xRRGGBB
-  std::string Pixels;             // the stored pixel data
-
-  std::string Build() const {
-    std::string info;
-    PutLe(info, InfoSize, 4);
-    if (InfoSize == 12) {
-      PutLe(info, static_cast<uint32_t>(Width), 2);
-      PutLe(info, static_cast<uint32_t>(Height), 2);
-      PutLe(info, 1, 2);
-      PutLe(info, Bits, 2);
-    } else {
-      PutLe(info, static_cast<uint32_t>(Width), 4);
-      PutLe(info, static_cast<uint32_t>(Height), 4);
-      PutLe(info, 1, 2);
-      PutLe(info, Bits, 2);
-      PutLe(info, Compression, 4);
-      PutLe(info, static_cast<uint32_t>(Pixels.size()), 4);
-      PutLe(info, 2835, 4);
-      PutLe(info, 2835, 4);
-      PutLe(info, static_cast<uint32_t>(Palette.size()), 4);
-      PutLe(info, 0, 4);
-    }
-    size_t mask = 0;
-    for (; mask < Masks.size() && info.size() + 4 <= InfoSize; ++mask) PutLe(info, Masks[mask], 4);
-    info.resize(InfoSize, '\0');
-    for (; mask < Masks.size(); ++mask) PutLe(info, Masks[mask], 4);
-    for (uint32_t c : Palette) PutLe(info, c, InfoSize == 12 ? 3 : 4);
-    const uint32_t offset = 14 + static_cast<uint32_t>(info.size());
-    std::string out = "BM";
-    PutLe(out, offset + static_cast<uint32_t>(Pixels.size()), 4);
-    PutLe(out, 0, 4);
-    PutLe(out, offset, 4);
-    return out + info + Pixels;
-  }
-};
 
 // Stored rows of width x height values given top row first: palette indexes
 // (1, 4, 8 bits), raw 16- or 32-bit pixels, or 0xRRGGBB (24 bits). Rows go
@@ -96,6 +46,75 @@ std::string Rows(int width, int height, int bits, const std::vector<uint32_t>& v
   }
   return out;
 }
+
+// A BMP file put together field by field, so that every header form and
+// every lie can be written: Bmp(header size, width, height, bits,
+// compression), then the masks, palette and pixel data it needs.
+struct Bmp {
+  uint32_t InfoSize;
+  int32_t Width;
+  int32_t Height;  // negative: rows stored from the top
+  uint32_t Bits;
+  uint32_t Compression;
+  std::vector<uint32_t> MaskList;     // inside the header as far as it has room, then after it
+  std::vector<uint32_t> PaletteList;  // 0xRRGGBB
+  std::string Data;                   // the stored pixel data
+
+  Bmp(uint32_t infoSize, int32_t width, int32_t height, uint32_t bits, uint32_t compression = 0)
+      : InfoSize(infoSize), Width(width), Height(height), Bits(bits), Compression(compression) {}
+  Bmp& Masks(std::vector<uint32_t> masks) {
+    MaskList = std::move(masks);
+    return *this;
+  }
+  Bmp& Palette(std::vector<uint32_t> palette) {
+    PaletteList = std::move(palette);
+    return *this;
+  }
+  Bmp& Pixels(std::string data) {
+    Data = std::move(data);
+    return *this;
+  }
+  // Plain rows of the file's own size and depth (see Rows).
+  Bmp& RowsOf(const std::vector<uint32_t>& values) {
+    Data = Rows(Width, Height < 0 ? -Height : Height, static_cast<int>(Bits), values, Height < 0);
+    return *this;
+  }
+
+  std::string Build() const {
+    std::string info;
+    PutLe(info, InfoSize, 4);
+    if (InfoSize == 12) {
+      PutLe(info, static_cast<uint32_t>(Width), 2);
+      PutLe(info, static_cast<uint32_t>(Height), 2);
+      PutLe(info, 1, 2);
+      PutLe(info, Bits, 2);
+    } else {
+      PutLe(info, static_cast<uint32_t>(Width), 4);
+      PutLe(info, static_cast<uint32_t>(Height), 4);
+      PutLe(info, 1, 2);
+      PutLe(info, Bits, 2);
+      PutLe(info, Compression, 4);
+      PutLe(info, static_cast<uint32_t>(Data.size()), 4);
+      PutLe(info, 2835, 4);
+      PutLe(info, 2835, 4);
+      PutLe(info, static_cast<uint32_t>(PaletteList.size()), 4);
+      PutLe(info, 0, 4);
+    }
+    size_t mask = 0;
+    for (; mask < MaskList.size() && info.size() + 4 <= InfoSize; ++mask) {
+      PutLe(info, MaskList[mask], 4);
+    }
+    info.resize(InfoSize, '\0');
+    for (; mask < MaskList.size(); ++mask) PutLe(info, MaskList[mask], 4);
+    for (uint32_t c : PaletteList) PutLe(info, c, InfoSize == 12 ? 3 : 4);
+    const uint32_t offset = 14 + static_cast<uint32_t>(info.size());
+    std::string out = "BM";
+    PutLe(out, offset + static_cast<uint32_t>(Data.size()), 4);
+    PutLe(out, 0, 4);
+    PutLe(out, offset, 4);
+    return out + info + Data;
+  }
+};
 
 std::vector<Rgba> PixelsOf(const ImageBuffer& image) {
   std::vector<Rgba> out;
@@ -131,150 +150,93 @@ struct FormatCase {
   std::vector<Rgba> Expected;  // top row first
 };
 
-uint32_t Rgb565(uint32_t r, uint32_t g, uint32_t b) {
-  return r << 11 | g << 5 | b;
-}
-
 std::vector<FormatCase> FormatCases() {
   std::vector<FormatCase> cases;
-  auto add = [&](const char* name, const BmpFile& file, int32_t key, std::vector<Rgba> expected) {
+  auto add = [&](const char* name, const Bmp& file, int32_t key, std::vector<Rgba> expected) {
     cases.push_back({name, file.Build(), key, file.Width, std::move(expected)});
   };
-  BmpFile f;
+  const Rgba red{255, 0, 0, 255};
+  const Rgba blue{0, 0, 255, 255};
+  const Rgba grey{128, 128, 128, 255};
 
-  f = {.InfoSize = 108, .Width = 3, .Height = 2, .Bits = 24};
-  f.Pixels = Rows(3, 2, 24, {0xFF0080, 0x123456, 0xABCDEF, 0x000000, 0x808080, 0x0000FF});
-  add("108-byte header, 24-bit rows", f, kSpriteKey,
-      {T,
-       {0x12, 0x34, 0x56, 255},
-       {0xAB, 0xCD, 0xEF, 255},
-       kBlack,
-       {128, 128, 128, 255},
-       {0, 0, 255, 255}});
-
-  f = {.InfoSize = 124, .Width = 3, .Height = -2, .Bits = 8, .Palette = kPalette};
-  f.Pixels = Rows(3, 2, 8, {1, 2, 3, 0, 2, 9}, true);
-  add("124-byte header, 8-bit rows from the top, an index past the palette", f, kSpriteKey,
+  add("108-byte header, 24-bit rows",
+      Bmp(108, 3, 2, 24).RowsOf({0xFF0080, 0x123456, 0xABCDEF, 0x000000, 0x808080, 0x0000FF}),
+      kSpriteKey, {T, {0x12, 0x34, 0x56, 255}, {0xAB, 0xCD, 0xEF, 255}, kBlack, grey, blue});
+  add("124-byte header, 8-bit rows from the top, an index past the palette",
+      Bmp(124, 3, -2, 8).Palette(kPalette).RowsOf({1, 2, 3, 0, 2, 9}), kSpriteKey,
       {T, kSky, kWhite, kBlack, kSky, kBlack});
-
-  f = {.InfoSize = 64, .Width = 3, .Height = 2, .Bits = 4, .Palette = kPalette};
-  f.Pixels = Rows(3, 2, 4, {3, 0, 1, 2, 2, 1});
-  add("64-byte OS/2 header, 4-bit rows, font key", f, 0,
+  add("64-byte OS/2 header, 4-bit rows, font key",
+      Bmp(64, 3, 2, 4).Palette(kPalette).RowsOf({3, 0, 1, 2, 2, 1}), 0,
       {kWhite, T, kKeyColour, kSky, kSky, kKeyColour});
-
-  f = {.InfoSize = 56, .Width = 3, .Height = 2, .Bits = 1, .Palette = {0x000000, 0xFF0080}};
-  f.Pixels = Rows(3, 2, 1, {1, 0, 1, 0, 1, 1});
-  add("56-byte header, 1-bit rows", f, kSpriteKey, {T, kBlack, T, kBlack, T, T});
-
+  add("56-byte header, 1-bit rows",
+      Bmp(56, 3, 2, 1).Palette({0x000000, 0xFF0080}).RowsOf({1, 0, 1, 0, 1, 1}), kSpriteKey,
+      {T, kBlack, T, kBlack, T, T});
   // Yellow is exact in 5-6-5, so it can serve as the key.
-  f = {.InfoSize = 40,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 16,
-       .Compression = 3,
-       .Masks = {0xF800, 0x07E0, 0x001F}};
-  f.Pixels = Rows(3, 2, 16,
-                  {Rgb565(31, 63, 0), Rgb565(16, 32, 8), Rgb565(3, 1, 31), Rgb565(0, 0, 0),
-                   Rgb565(31, 0, 0), Rgb565(31, 63, 31)});
-  add("40-byte header and three masks, 5-6-5", f, 0x00FFFF,
-      {T, {132, 130, 66, 255}, {25, 4, 255, 255}, kBlack, {255, 0, 0, 255}, kWhite});
-
+  add("40-byte header and three masks, 5-6-5",
+      Bmp(40, 3, 2, 16, 3)
+          .Masks({0xF800, 0x07E0, 0x001F})
+          .RowsOf({31u << 11 | 63u << 5, 16u << 11 | 32u << 5 | 8, 3u << 11 | 1u << 5 | 31, 0,
+                   31u << 11, 0xFFFF}),
+      0x00FFFF, {T, {132, 130, 66, 255}, {25, 4, 255, 255}, kBlack, red, kWhite});
   // The top bit is outside every mask: set or not, it changes nothing.
-  f = {.InfoSize = 124,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 16,
-       .Compression = 3,
-       .Masks = {0x7C00, 0x03E0, 0x001F, 0}};
-  f.Pixels = Rows(3, 2, 16, {0xFC00, 8 << 10 | 16 << 5 | 3, 0x8000, 0x7FFF, 0xFFFF, 0x001F});
-  add("124-byte header, 5-5-5 with an unused top bit", f, 0x000000,
-      {{255, 0, 0, 255}, {66, 132, 25, 255}, T, kWhite, kWhite, {0, 0, 255, 255}});
-
+  add("124-byte header, 5-5-5 with an unused top bit",
+      Bmp(124, 3, 2, 16, 3)
+          .Masks({0x7C00, 0x03E0, 0x001F, 0})
+          .RowsOf({0xFC00, 8 << 10 | 16 << 5 | 3, 0x8000, 0x7FFF, 0xFFFF, 0x001F}),
+      0x000000, {red, {66, 132, 25, 255}, T, kWhite, kWhite, blue});
   // Alpha of its own: the key colour (white here) stays.
-  f = {.InfoSize = 124,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 16,
-       .Compression = 3,
-       .Masks = {0x7C00, 0x03E0, 0x001F, 0x8000}};
-  f.Pixels = Rows(3, 2, 16, {0xFFFF, 0x7FFF, 0x801F, 0x0000, 0x8000, 0xFC00});
-  add("124-byte header, 1-5-5-5 with alpha", f, 0xFFFFFF,
-      {kWhite, {255, 255, 255, 0}, {0, 0, 255, 255}, T, kBlack, {255, 0, 0, 255}});
-
-  f = {.InfoSize = 124,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 16,
-       .Compression = 3,
-       .Masks = {0x0F00, 0x00F0, 0x000F, 0xF000}};
-  f.Pixels = Rows(3, 2, 16, {0x8F18, 0xF000, 0x1FFF, 0x0123, 0xFFFF, 0x4444});
-  add("124-byte header, 4-4-4-4 with alpha", f, kNoColourKey,
+  add("124-byte header, 1-5-5-5 with alpha",
+      Bmp(124, 3, 2, 16, 3)
+          .Masks({0x7C00, 0x03E0, 0x001F, 0x8000})
+          .RowsOf({0xFFFF, 0x7FFF, 0x801F, 0x0000, 0x8000, 0xFC00}),
+      0xFFFFFF, {kWhite, {255, 255, 255, 0}, blue, T, kBlack, red});
+  add("124-byte header, 4-4-4-4 with alpha",
+      Bmp(124, 3, 2, 16, 3)
+          .Masks({0x0F00, 0x00F0, 0x000F, 0xF000})
+          .RowsOf({0x8F18, 0xF000, 0x1FFF, 0x0123, 0xFFFF, 0x4444}),
+      kNoColourKey,
       {{255, 17, 136, 136},
-       {0, 0, 0, 255},
+       kBlack,
        {255, 255, 255, 17},
        {17, 34, 51, 0},
        kWhite,
        {68, 68, 68, 68}});
-
   // An alpha mask over alpha bytes that are all 0: opaque, and keyed.
-  f = {.InfoSize = 108,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 32,
-       .Compression = 3,
-       .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}};
-  f.Pixels = Rows(3, 2, 32, {0xFF0080, 0x010203, 0xFFFFFF, 0x000000, 0x808080, 0x00FF00});
-  add("108-byte header, 32-bit with all alpha 0", f, kSpriteKey,
-      {T, {1, 2, 3, 255}, kWhite, kBlack, {128, 128, 128, 255}, {0, 255, 0, 255}});
-
-  f = {.InfoSize = 56,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 32,
-       .Compression = 3,
-       .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}};
-  f.Pixels = Rows(3, 2, 32, {0xFFFF0080, 0x80010203, 0x00FFFFFF, 0x01000000, 0xFF808080, 0});
-  add("56-byte header, 32-bit with alpha", f, kSpriteKey,
-      {kKeyColour, {1, 2, 3, 128}, {255, 255, 255, 0}, {0, 0, 0, 1}, {128, 128, 128, 255}, T});
-
+  add("108-byte header, 32-bit with all alpha 0",
+      Bmp(108, 3, 2, 32, 3)
+          .Masks({0xFF0000, 0xFF00, 0xFF, 0xFF000000})
+          .RowsOf({0xFF0080, 0x010203, 0xFFFFFF, 0x000000, 0x808080, 0x0000FF}),
+      kSpriteKey, {T, {1, 2, 3, 255}, kWhite, kBlack, grey, blue});
+  add("56-byte header, 32-bit with alpha",
+      Bmp(56, 3, 2, 32, 3)
+          .Masks({0xFF0000, 0xFF00, 0xFF, 0xFF000000})
+          .RowsOf({0xFFFF0080, 0x80010203, 0x00FFFFFF, 0x01000000, 0xFF808080, 0}),
+      kSpriteKey, {kKeyColour, {1, 2, 3, 128}, {255, 255, 255, 0}, {0, 0, 0, 1}, grey, T});
   // Four masks after the 40-byte header, in red, green, blue, alpha byte order.
-  f = {.InfoSize = 40,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 32,
-       .Compression = 6,
-       .Masks = {0xFF, 0xFF00, 0xFF0000, 0xFF000000}};
-  f.Pixels = Rows(3, 2, 32, {0xFF332211, 0x7F000000, 0x00FFFFFF, 0xFF8000FF, 0, 0x10FF0000});
-  add("40-byte header and four masks (alpha bit fields)", f, kSpriteKey,
+  add("40-byte header and four masks (alpha bit fields)",
+      Bmp(40, 3, 2, 32, 6)
+          .Masks({0xFF, 0xFF00, 0xFF0000, 0xFF000000})
+          .RowsOf({0xFF332211, 0x7F000000, 0x00FFFFFF, 0xFF8000FF, 0, 0x10FF0000}),
+      kSpriteKey,
       {{0x11, 0x22, 0x33, 255},
        {0, 0, 0, 127},
        {255, 255, 255, 0},
        kKeyColour,
        T,
        {0, 0, 255, 16}});
-
   // Masks in another order than the usual one: the low byte is unused.
-  f = {.InfoSize = 40,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 32,
-       .Compression = 3,
-       .Masks = {0xFF000000, 0xFF0000, 0xFF00}};
-  f.Pixels = Rows(3, 2, 32, {0xFF0080AA, 0x112233FF, 0, 0xFFFFFF00, 0x01020304, 0x80808080});
-  add("40-byte header and three masks, red in the top byte", f, kSpriteKey,
-      {T, {0x11, 0x22, 0x33, 255}, kBlack, kWhite, {1, 2, 3, 255}, {128, 128, 128, 255}});
-
+  add("40-byte header and three masks, red in the top byte",
+      Bmp(40, 3, 2, 32, 3)
+          .Masks({0xFF000000, 0xFF0000, 0xFF00})
+          .RowsOf({0xFF0080AA, 0x112233FF, 0, 0xFFFFFF00, 0x01020304, 0x80808080}),
+      kSpriteKey, {T, {0x11, 0x22, 0x33, 255}, kBlack, kWhite, {1, 2, 3, 255}, grey});
   // Plain rows behind the 124-byte header: the masks there do not apply and
   // the fourth byte is unused, as with the 40-byte header.
-  f = {.InfoSize = 124,
-       .Width = 3,
-       .Height = 2,
-       .Bits = 32,
-       .Compression = 0,
-       .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000}};
-  f.Pixels = Rows(3, 2, 32, {0x80FF0080, 0x00123456, 0xFF000000, 0x7FFFFFFF, 0, 0x01020304});
-  add("124-byte header, plain 32-bit rows", f, kSpriteKey,
-      {T, {0x12, 0x34, 0x56, 255}, kBlack, kWhite, kBlack, {2, 3, 4, 255}});
+  add("124-byte header, plain 32-bit rows",
+      Bmp(124, 3, 2, 32)
+          .Masks({0xFF0000, 0xFF00, 0xFF, 0xFF000000})
+          .RowsOf({0x80FF0080, 0x00123456, 0xFF000000, 0x7FFFFFFF, 0, 0x01020304}),
+      kSpriteKey, {T, {0x12, 0x34, 0x56, 255}, kBlack, kWhite, kBlack, {2, 3, 4, 255}});
   return cases;
 }
 
@@ -325,15 +287,9 @@ TEST(ImageFormats, BitFieldMasksOfAnyWidth) {
   };
   for (const MaskCase& c : cases) {
     SCOPED_TRACE(c.Name);
-    BmpFile f{.InfoSize = 124,
-              .Width = 1,
-              .Height = 1,
-              .Bits = c.Bits,
-              .Compression = 3,
-              .Masks = c.Masks};
-    f.Pixels = Rows(1, 1, static_cast<int>(c.Bits), {c.Pixel});
+    const Bmp file = Bmp(124, 1, 1, c.Bits, 3).Masks(c.Masks).RowsOf({c.Pixel});
     ImageBuffer image;
-    ASSERT_TRUE(DecodeBmpBytes(f.Build(), image));
+    ASSERT_TRUE(DecodeBmpBytes(file.Build(), image));
     EXPECT_EQ(PixelsOf(image), std::vector<Rgba>{c.Expected});
   }
 
@@ -345,38 +301,35 @@ TEST(ImageFormats, BitFieldMasksOfAnyWidth) {
   };
   for (const MaskCase& c : refused) {
     SCOPED_TRACE(c.Name);
-    BmpFile f{.InfoSize = 124,
-              .Width = 1,
-              .Height = 1,
-              .Bits = c.Bits,
-              .Compression = 3,
-              .Masks = c.Masks};
-    f.Pixels = Rows(1, 1, static_cast<int>(c.Bits), {0xFFFF});
+    const Bmp file = Bmp(124, 1, 1, c.Bits, 3).Masks(c.Masks).RowsOf({0xFFFF});
     ImageBuffer image;
-    EXPECT_FALSE(DecodeBmpBytes(f.Build(), image));
+    EXPECT_FALSE(DecodeBmpBytes(file.Build(), image));
   }
 }
 
-// A 6 x 4 image in 8-bit run-length rows, bottom row first: runs, a literal
-// stretch of odd length with its padding, an index past the palette, a jump,
-// an early end of line, a run past the row's end, an early end of bitmap.
+// A 6 x 5 image in 8-bit run-length rows, bottom row first: runs, a literal
+// stretch of odd length with its padding, an index past the palette, jumps,
+// a run past the row's end, early ends of line and of bitmap.
 const std::string kRle8Rows = std::string{
     3, 2,              // bottom row: three of index 2
     0, 3, 1, 9, 2, 0,  // literal 1, 9, 2 and a pad byte
     0, 0,              // end of line
     0, 2, 2, 0,        // jump 2 right
-    2, 3,              // two of index 3
+    6, 3,              // six of index 3: the last two fall past the edge
+    0, 0,              // end of line
+    2, 2,              // two of index 2
     0, 0,              // end of line: the rest of the row stays empty
-    4, 2,              // four of index 2
-    0, 2, 0, 1,        // jump 1 up, same column
-    4, 3,              // four of index 3 at x 4: two fall past the edge
-    0, 1,              // end of bitmap
+    1, 3,              // one of index 3
+    0, 2, 2, 1,        // jump 2 right and 1 up
+    2, 3,              // two of index 3
+    0, 1,              // end of bitmap: the rest of the top row stays empty
 };
 const std::vector<Rgba> kRle8Pixels = {
-    T,    T,    T,      T,      kWhite, kWhite,  //
-    kSky, kSky, kSky,   kSky,   T,      T,       //
-    T,    T,    kWhite, kWhite, T,      T,       //
-    kSky, kSky, kSky,   T,      kBlack, kSky,    // the key colour (index 1) is keyed out
+    T,      T,    T,      kWhite, kWhite, T,       //
+    kWhite, T,    T,      T,      T,      T,       //
+    kSky,   kSky, T,      T,      T,      T,       //
+    T,      T,    kWhite, kWhite, kWhite, kWhite,  //
+    kSky,   kSky, kSky,   T,      kBlack, kSky,    // the key colour (index 1) is keyed out
 };
 
 // 6 x 3 in 4-bit run-length rows: runs alternate their two indexes, literal
@@ -404,43 +357,26 @@ const std::vector<Rgba> kRle4Pixels = {
 
 TEST(ImageFormats, RunLengthRowsFollowEveryEscape) {
   ImageBuffer image;
-  BmpFile rle8{.Width = 6,
-               .Height = 4,
-               .Bits = 8,
-               .Compression = 1,
-               .Palette = kPalette,
-               .Pixels = kRle8Rows};
+  Bmp rle8 = Bmp(40, 6, 5, 8, 1).Palette(kPalette).Pixels(kRle8Rows);
   ASSERT_TRUE(DecodeBmpBytes(rle8.Build(), image, kSpriteKey));
   EXPECT_EQ(image.Width, 6);
-  EXPECT_EQ(image.Height, 4);
+  EXPECT_EQ(image.Height, 5);
   EXPECT_EQ(PixelsOf(image), kRle8Pixels);
   // The same rows behind the OS/2 header.
   rle8.InfoSize = 64;
   ASSERT_TRUE(DecodeBmpBytes(rle8.Build(), image, kSpriteKey));
   EXPECT_EQ(PixelsOf(image), kRle8Pixels);
 
-  BmpFile rle4{.InfoSize = 124,
-               .Width = 6,
-               .Height = 3,
-               .Bits = 4,
-               .Compression = 2,
-               .Palette = kPalette,
-               .Pixels = kRle4Rows};
-  ASSERT_TRUE(DecodeBmpBytes(rle4.Build(), image));
+  ASSERT_TRUE(
+      DecodeBmpBytes(Bmp(124, 6, 3, 4, 2).Palette(kPalette).Pixels(kRle4Rows).Build(), image));
   EXPECT_EQ(PixelsOf(image), kRle4Pixels);
 
   // Rows that end with the last end of line need no end of bitmap; a jump
   // past the top row ends the image too.
-  BmpFile oneRow{.Width = 3,
-                 .Height = 1,
-                 .Bits = 8,
-                 .Compression = 1,
-                 .Palette = kPalette,
-                 .Pixels = std::string{3, 3, 0, 0}};
+  Bmp oneRow = Bmp(40, 3, 1, 8, 1).Palette(kPalette).Pixels({3, 3, 0, 0});
   ASSERT_TRUE(DecodeBmpBytes(oneRow.Build(), image));
   EXPECT_EQ(PixelsOf(image), (std::vector<Rgba>{kWhite, kWhite, kWhite}));
-  oneRow.Pixels = std::string{2, 2, 0, 2, 0, 5};
-  ASSERT_TRUE(DecodeBmpBytes(oneRow.Build(), image));
+  ASSERT_TRUE(DecodeBmpBytes(oneRow.Pixels({2, 2, 0, 2, 0, 5}).Build(), image));
   EXPECT_EQ(PixelsOf(image), (std::vector<Rgba>{kSky, kSky, T}));
 }
 
@@ -450,14 +386,9 @@ TEST(ImageFormats, RunLengthRowsCutShortAreRefused) {
     int32_t Height;
     std::string Rows;
   };
-  for (const auto& [bits, height, rows] : {Stream{8, 4, kRle8Rows}, Stream{4, 3, kRle4Rows}}) {
-    BmpFile file{.Width = 6,
-                 .Height = height,
-                 .Bits = bits,
-                 .Compression = bits == 8 ? 1u : 2u,
-                 .Palette = kPalette,
-                 .Pixels = rows};
-    const std::string whole = file.Build();
+  for (const auto& [bits, height, rows] : {Stream{8, 5, kRle8Rows}, Stream{4, 3, kRle4Rows}}) {
+    const std::string whole =
+        Bmp(40, 6, height, bits, bits == 8 ? 1 : 2).Palette(kPalette).Pixels(rows).Build();
     ImageBuffer image;
     ASSERT_TRUE(DecodeBmpBytes(whole, image)) << bits;
     // Every cut before the end of bitmap leaves a command or the image unfinished.
@@ -473,78 +404,28 @@ TEST(ImageFormats, FormsNotTakenAreRefused) {
   const std::string png = gltest::MakePng(1, 1, PNG_COLOR_TYPE_RGB, 8, {{1, 2, 3}});
   struct Refusal {
     const char* Name;
-    BmpFile File;
+    Bmp File;
   };
+  const std::string jpeg = std::string("\xFF\xD8\xFF\xE0") + someRows;
+  const std::string rle = {0, 1};
   const Refusal refusals[] = {
-      {"JPEG data",
-       {.Width = 2,
-        .Height = 2,
-        .Bits = 24,
-        .Compression = 4,
-        .Pixels = std::string("\xFF\xD8\xFF\xE0") + someRows}},
-      {"PNG data",
-       {.InfoSize = 124, .Width = 1, .Height = 1, .Bits = 0, .Compression = 5, .Pixels = png}},
-      {"OS/2 Huffman coding",
-       {.InfoSize = 64,
-        .Width = 2,
-        .Height = 2,
-        .Bits = 1,
-        .Compression = 3,
-        .Palette = {0, 0xFFFFFF},
-        .Pixels = someRows}},
-      {"OS/2 24-bit run-length",
-       {.InfoSize = 64, .Width = 2, .Height = 2, .Bits = 24, .Compression = 4, .Pixels = someRows}},
-      {"unknown compression",
-       {.Width = 2, .Height = 2, .Bits = 24, .Compression = 7, .Pixels = someRows}},
-      {"huge compression value",
-       {.Width = 2, .Height = 2, .Bits = 24, .Compression = 0x80000001, .Pixels = someRows}},
-      {"8-bit run-length at 4 bits",
-       {.Width = 2,
-        .Height = 2,
-        .Bits = 4,
-        .Compression = 1,
-        .Palette = kPalette,
-        .Pixels = std::string{0, 1}}},
-      {"4-bit run-length at 8 bits",
-       {.Width = 2,
-        .Height = 2,
-        .Bits = 8,
-        .Compression = 2,
-        .Palette = kPalette,
-        .Pixels = std::string{0, 1}}},
-      {"run-length rows from the top",
-       {.Width = 2,
-        .Height = -2,
-        .Bits = 8,
-        .Compression = 1,
-        .Palette = kPalette,
-        .Pixels = std::string{0, 1}}},
+      {"JPEG data", Bmp(40, 2, 2, 24, 4).Pixels(jpeg)},
+      {"PNG data", Bmp(124, 1, 1, 0, 5).Pixels(png)},
+      {"OS/2 Huffman coding", Bmp(64, 2, 2, 1, 3).Palette({0, 0xFFFFFF}).Pixels(someRows)},
+      {"OS/2 24-bit run-length", Bmp(64, 2, 2, 24, 4).Pixels(someRows)},
+      {"unknown compression", Bmp(40, 2, 2, 24, 7).Pixels(someRows)},
+      {"huge compression value", Bmp(40, 2, 2, 24, 0x80000001).Pixels(someRows)},
+      {"8-bit run-length at 4 bits", Bmp(40, 2, 2, 4, 1).Palette(kPalette).Pixels(rle)},
+      {"4-bit run-length at 8 bits", Bmp(40, 2, 2, 8, 2).Palette(kPalette).Pixels(rle)},
+      {"run-length rows from the top", Bmp(40, 2, -2, 8, 1).Palette(kPalette).Pixels(rle)},
       {"bit fields at 24 bits",
-       {.Width = 2,
-        .Height = 2,
-        .Bits = 24,
-        .Compression = 3,
-        .Masks = {0xFF0000, 0xFF00, 0xFF},
-        .Pixels = someRows}},
-      {"bit fields at 8 bits",
-       {.Width = 2,
-        .Height = 2,
-        .Bits = 8,
-        .Compression = 3,
-        .Masks = {0xE0, 0x1C, 0x3},
-        .Pixels = someRows}},
-      {"2-bit rows", {.Width = 2, .Height = 2, .Bits = 2, .Palette = kPalette, .Pixels = someRows}},
-      {"20-byte header", {.InfoSize = 20, .Width = 2, .Height = 2, .Bits = 24, .Pixels = someRows}},
-      {"100-byte header",
-       {.InfoSize = 100, .Width = 2, .Height = 2, .Bits = 24, .Pixels = someRows}},
+       Bmp(40, 2, 2, 24, 3).Masks({0xFF0000, 0xFF00, 0xFF}).Pixels(someRows)},
+      {"bit fields at 8 bits", Bmp(40, 2, 2, 8, 3).Masks({0xE0, 0x1C, 0x3}).Pixels(someRows)},
+      {"2-bit rows", Bmp(40, 2, 2, 2).Palette(kPalette).Pixels(someRows)},
+      {"20-byte header", Bmp(20, 2, 2, 24).Pixels(someRows)},
+      {"100-byte header", Bmp(100, 2, 2, 24).Pixels(someRows)},
       {"bit-field rows cut short",
-       {.InfoSize = 124,
-        .Width = 2,
-        .Height = 2,
-        .Bits = 32,
-        .Compression = 3,
-        .Masks = {0xFF0000, 0xFF00, 0xFF, 0},
-        .Pixels = std::string(12, '\x7f')}},
+       Bmp(124, 2, 2, 32, 3).Masks({0xFF0000, 0xFF00, 0xFF, 0}).Pixels(std::string(12, 'x'))},
   };
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.Name);
@@ -553,13 +434,8 @@ TEST(ImageFormats, FormsNotTakenAreRefused) {
   }
 
   // Headers that lie about where things are.
-  BmpFile masks{.Width = 2,
-                .Height = 2,
-                .Bits = 16,
-                .Compression = 3,
-                .Masks = {0xF800, 0x07E0, 0x001F},
-                .Pixels = Rows(2, 2, 16, {1, 2, 3, 4})};
-  const std::string good = masks.Build();
+  const std::string good =
+      Bmp(40, 2, 2, 16, 3).Masks({0xF800, 0x07E0, 0x001F}).RowsOf({1, 2, 3, 4}).Build();
   ImageBuffer image;
   ASSERT_TRUE(DecodeBmpBytes(good, image));
   std::string lie = good;
@@ -579,35 +455,23 @@ TEST(ImageFormats, LoadSpriteTakesTheNewFormsAndKeepsRefusedSlotsEmpty) {
     testenv::WriteFile(path, bytes);
     return path;
   };
-  BmpFile rle{.Width = 6,
-              .Height = 4,
-              .Bits = 8,
-              .Compression = 1,
-              .Palette = kPalette,
-              .Pixels = kRle8Rows};
+  const Bmp rle = Bmp(40, 6, 5, 8, 1).Palette(kPalette).Pixels(kRle8Rows);
   ASSERT_EQ(LoadSprite(write("rle.bmp", rle.Build()).c_str(), 3), 1);
   EXPECT_EQ(SpriteSlot(3).Width, 6);
-  EXPECT_EQ(SpriteSlot(3).Height, 4);
-  EXPECT_EQ(gltest::ImageTexel(3, 3, 3).A, 0) << "key colour";
+  EXPECT_EQ(SpriteSlot(3).Height, 5);
+  EXPECT_EQ(gltest::ImageTexel(3, 3, 4).A, 0) << "key colour";
   EXPECT_EQ(gltest::ImageTexel(3, 0, 0).A, 0) << "never drawn";
   EXPECT_EQ(gltest::ImageTexel(3, 4, 0), kWhite);
 
-  BmpFile argb{.InfoSize = 124,
-               .Width = 2,
-               .Height = 1,
-               .Bits = 32,
-               .Compression = 3,
-               .Masks = {0xFF0000, 0xFF00, 0xFF, 0xFF000000},
-               .Pixels = Rows(2, 1, 32, {0xFFFF0080, 0x40FFFFFF})};
+  const Bmp argb = Bmp(124, 2, 1, 32, 3)
+                       .Masks({0xFF0000, 0xFF00, 0xFF, 0xFF000000})
+                       .RowsOf({0xFFFF0080, 0x40FFFFFF});
   ASSERT_EQ(LoadSprite(write("argb.bmp", argb.Build()).c_str(), 4), 1);
   EXPECT_EQ(gltest::ImageTexel(4, 0, 0), kKeyColour) << "alpha of its own: no key";
   EXPECT_EQ(gltest::ImageTexel(4, 1, 0), (Rgba{255, 255, 255, 0x40}));
 
-  BmpFile jpeg{.Width = 2,
-               .Height = 2,
-               .Bits = 24,
-               .Compression = 4,
-               .Pixels = std::string("\xFF\xD8\xFF\xE0", 4) + std::string(16, '\0')};
+  const Bmp jpeg =
+      Bmp(40, 2, 2, 24, 4).Pixels(std::string("\xFF\xD8\xFF\xE0") + std::string(16, 'x'));
   ASSERT_EQ(LoadSprite(write("argb.bmp", argb.Build()).c_str(), 5), 1);
   EXPECT_EQ(LoadSprite(write("jpeg.bmp", jpeg.Build()).c_str(), 5), 0);
   EXPECT_EQ(SpriteSlot(5).Width, 0);
@@ -634,24 +498,6 @@ TEST(ImageFormats, FilesOtherToolsWroteMatchTheirReading) {
     EXPECT_EQ(image.Width, 5);
     EXPECT_EQ(image.Height, 3);
     EXPECT_EQ(std::string(image.Pixels.begin(), image.Pixels.end()), expected);
-  }
-}
-
-// The key as the sprite loader applies it to the tool-written files: the
-// ones without alpha of their own lose their key-coloured pixels, the ones
-// with alpha keep them.
-TEST(ImageFormats, ToolFilesTakeTheKeyOnlyWithoutAlphaOfTheirOwn) {
-  const std::string folder = testenv::SourceDir() + "/tests/gfx2d/images/";
-  // Pixel 4 of the first row and pixel 3 of the last have the key colour.
-  for (const char* name : {"rgb24-v5.bmp", "rgb32-pillow.bmp", "argb32-v5.bmp"}) {
-    SCOPED_TRACE(name);
-    ImageBuffer image;
-    ASSERT_TRUE(DecodeImageFile(folder + name, kSpriteKey, image));
-    const std::vector<Rgba> pixels = PixelsOf(image);
-    const bool ownAlpha = std::string(name) == "argb32-v5.bmp";
-    EXPECT_EQ(pixels[4], ownAlpha ? kKeyColour : T);
-    EXPECT_EQ(pixels[13], ownAlpha ? kKeyColour : T);
-    EXPECT_EQ(pixels[1], (Rgba{0, 255, 0, 255}));
   }
 }
 
