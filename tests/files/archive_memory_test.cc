@@ -138,4 +138,15 @@ TEST_F(ArchiveInMemoryTest, AFolderThatCannotTakeAMemberSendsItToMemory) {
   EXPECT_EQ(log, "Can't write " + onDisk + ": Is a directory; archive members stay in memory\r\n");
 }
 
+TEST_F(ArchiveInMemoryTest, ANameTooLongForTheFolderStillUnpacks) {
+  setenv("TMPDIR", testenv::MakeDir("long").c_str(), 1);
+  ASSERT_FALSE(PrivateTempFolder().empty());
+  // With its "doz" prefix the file name would pass the 255 bytes a name may have.
+  const std::string name(255, 'L');
+  archivetest::WriteProgram(folder_ + "/program", {{name, "long member"}});
+  OpenArchiveReaders(folder_ + "/program");
+  EXPECT_EQ(Resolve(name).rfind("/proc/self/fd/", 0), 0u);
+  EXPECT_EQ(ReadThroughChannel(name), "long member");
+}
+
 }  // namespace
