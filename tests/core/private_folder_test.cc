@@ -1,7 +1,6 @@
 // Where the runtime keeps its log and unpacked members: the desktop's runtime
-// folder first, then one under $TMPDIR (or /tmp), each refused for every way
-// another user could have a hand in it; and the log on stderr when none is
-// usable.
+// folder first, then one under $TMPDIR, each refused for every way another
+// user could have a hand in it; and the log on stderr when none is usable.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,143 +15,176 @@
 namespace {
 
 namespace fs = std::filesystem;
+using Check = FolderCheck;
 
 const std::string kUser = std::to_string(getuid());
 
-// A folder owned by nobody else can only be made by root; elsewhere those
-// cases are skipped.
-bool GiveAway(const std::string& path) {
-  return getuid() == 0 && lchown(path.c_str(), 65534, 65534) == 0;
+// What stands where a folder is looked for.
+enum class Place { kNothing, kPrivate, kOpen, kFile, kLink, kOthers };
+
+// Puts it there; false when that needs root and the test is not.
+bool Make(Place place, const std::string& path) {
+  switch (place) {
+    case Place::kNothing:
+      return true;
+    case Place::kPrivate:
+      fs::create_directories(path);
+      return chmod(path.c_str(), 0700) == 0;
+    case Place::kOpen:
+      fs::create_directories(path);
+      return chmod(path.c_str(), 0750) == 0;
+    case Place::kFile:
+      testenv::WriteFile(path, "x");
+      return true;
+    case Place::kLink:
+      fs::create_directories(path + ".target");
+      return symlink((path + ".target").c_str(), path.c_str()) == 0;
+    case Place::kOthers:
+      fs::create_directories(path);
+      return chmod(path.c_str(), 0700) == 0 && getuid() == 0 &&
+             lchown(path.c_str(), 65534, 65534) == 0;
+  }
+  return false;
 }
 
 struct Setting {
   const char* Name;
-  // Prepares the runtime folder (under `run`) and the temporary base (under
-  // `temp`); false skips the case.
-  bool (*Prepare)(const std::string& run, const std::string& temp);
-  bool SetRuntimeDir;
-  const char* Chosen;  // "run" or "temp": whose folder wins
-  std::vector<FolderCheck> Refused;
+  const char* RuntimeDir;  // XDG_RUNTIME_DIR below the case's folder; nullptr: unset
+  Place AtRuntimeDir;
+  Place AtRuntimeOmbrel;  // at $XDG_RUNTIME_DIR/ombrel
+  const char* TempDir;    // TMPDIR below the case's folder
+  Place AtTempOmbrel;     // at $TMPDIR/ombrel-<uid>
+  const char* Chosen;     // the folder taken, below the case's folder; "" for none
+  std::vector<Check> Refused;
 };
-
-bool PrivateRuntimeDir(const std::string& run, const std::string&) {
-  fs::create_directories(run);
-  return chmod(run.c_str(), 0700) == 0;
-}
 
 const Setting kSettings[] = {
     {"no runtime folder",
-     [](const std::string&, const std::string&) { return true; },
-     false,
-     "temp",
+     nullptr,
+     Place::kNothing,
+     Place::kNothing,
+     "tmp",
+     Place::kNothing,
+     "tmp/ombrel-",
      {}},
-    {"private runtime folder", PrivateRuntimeDir, true, "run", {}},
+    {"private runtime folder",
+     "run",
+     Place::kPrivate,
+     Place::kNothing,
+     "tmp",
+     Place::kNothing,
+     "run/ombrel",
+     {}},
     {"runtime folder missing",
-     [](const std::string&, const std::string&) { return true; },
-     true,
-     "temp",
-     {FolderCheck::kMissing}},
-    {"runtime folder open to others",
-     [](const std::string& run, const std::string&) {
-       fs::create_directories(run);
-       return chmod(run.c_str(), 0755) == 0;
-     },
-     true,
-     "temp",
-     {FolderCheck::kWrongMode}},
-    {"runtime folder is a file",
-     [](const std::string& run, const std::string&) {
-       testenv::WriteFile(run, "x");
-       return true;
-     },
-     true,
-     "temp",
-     {FolderCheck::kNotAFolder}},
-    {"runtime folder of another user",
-     [](const std::string& run, const std::string& temp) {
-       return PrivateRuntimeDir(run, temp) && GiveAway(run);
-     },
-     true,
-     "temp",
-     {FolderCheck::kOtherOwner}},
-    {"link squatting in the runtime folder",
-     [](const std::string& run, const std::string& temp) {
-       return PrivateRuntimeDir(run, temp) &&
-              symlink((temp + "/..").c_str(), (run + "/ombrel").c_str()) == 0;
-     },
-     true,
-     "temp",
-     {FolderCheck::kLink}},
-    {"link squatting in the temporary folder",
-     [](const std::string&, const std::string& temp) {
-       fs::create_directories(temp + "/target");
-       return symlink((temp + "/target").c_str(), (temp + "/ombrel-" + kUser).c_str()) == 0;
-     },
-     false,
+     "run",
+     Place::kNothing,
+     Place::kNothing,
+     "tmp",
+     Place::kNothing,
+     "tmp/ombrel-",
+     {Check::kMissing}},
+    {"runtime folder open",
+     "run",
+     Place::kOpen,
+     Place::kNothing,
+     "tmp",
+     Place::kNothing,
+     "tmp/ombrel-",
+     {Check::kWrongMode}},
+    {"runtime folder a file",
+     "run",
+     Place::kFile,
+     Place::kNothing,
+     "tmp",
+     Place::kNothing,
+     "tmp/ombrel-",
+     {Check::kNotAFolder}},
+    {"runtime folder another's",
+     "run",
+     Place::kOthers,
+     Place::kNothing,
+     "tmp",
+     Place::kNothing,
+     "tmp/ombrel-",
+     {Check::kOtherOwner}},
+    {"link in the runtime folder",
+     "run",
+     Place::kPrivate,
+     Place::kLink,
+     "tmp",
+     Place::kNothing,
+     "tmp/ombrel-",
+     {Check::kLink}},
+    {"link in the temporary folder",
+     nullptr,
+     Place::kNothing,
+     Place::kNothing,
+     "tmp",
+     Place::kLink,
      "",
-     {FolderCheck::kLink}},
-    {"file squatting in the temporary folder",
-     [](const std::string&, const std::string& temp) {
-       testenv::WriteFile(temp + "/ombrel-" + kUser, "x");
-       return true;
-     },
-     false,
+     {Check::kLink}},
+    {"file in the temporary folder",
+     nullptr,
+     Place::kNothing,
+     Place::kNothing,
+     "tmp",
+     Place::kFile,
      "",
-     {FolderCheck::kNotAFolder}},
-    {"temporary folder of another user",
-     [](const std::string&, const std::string& temp) {
-       fs::create_directories(temp + "/ombrel-" + kUser);
-       return GiveAway(temp + "/ombrel-" + kUser);
-     },
-     false,
+     {Check::kNotAFolder}},
+    {"another's in the temporary folder",
+     nullptr,
+     Place::kNothing,
+     Place::kNothing,
+     "tmp",
+     Place::kOthers,
      "",
-     {FolderCheck::kOtherOwner}},
-    {"temporary folder open to others",
-     [](const std::string&, const std::string& temp) {
-       fs::create_directories(temp + "/ombrel-" + kUser);
-       return chmod((temp + "/ombrel-" + kUser).c_str(), 0777) == 0;
-     },
-     false,
+     {Check::kOtherOwner}},
+    {"open in the temporary folder",
+     nullptr,
+     Place::kNothing,
+     Place::kNothing,
+     "tmp",
+     Place::kOpen,
      "",
-     {FolderCheck::kWrongMode}},
-    {"both refused",
-     [](const std::string& run, const std::string& temp) {
-       fs::create_directories(run);
-       testenv::WriteFile(temp + "/ombrel-" + kUser, "x");
-       return chmod(run.c_str(), 0750) == 0;
-     },
-     true,
+     {Check::kWrongMode}},
+    {"relative runtime folder, TMPDIR missing",
      "",
-     {FolderCheck::kWrongMode, FolderCheck::kNotAFolder}},
+     Place::kNothing,
+     Place::kNothing,
+     "no/such/tmp",
+     Place::kNothing,
+     "",
+     {Check::kNotAbsolute, Check::kCannotCreate}},
 };
 
 TEST(PrivateFolder, ChoiceOrderAndEveryRefusal) {
   int index = 0;
-  for (const Setting& setting : kSettings) {
-    SCOPED_TRACE(setting.Name);
+  for (const Setting& s : kSettings) {
+    SCOPED_TRACE(s.Name);
     const std::string root = testenv::MakeDir("choice" + std::to_string(index++));
-    const std::string run = root + "/run";
-    const std::string temp = root + "/temp";
-    fs::create_directories(temp);
-    if (!setting.Prepare(run, temp)) {
-      std::printf("skipped (needs root): %s\n", setting.Name);
+    const std::string run = root + "/" + (s.RuntimeDir != nullptr ? s.RuntimeDir : "");
+    const std::string temp = root + "/" + s.TempDir;
+    if (std::string(s.TempDir) == "tmp") fs::create_directories(temp);
+    if (!Make(s.AtRuntimeDir, run) || !Make(s.AtRuntimeOmbrel, run + "/ombrel") ||
+        !Make(s.AtTempOmbrel, temp + "/ombrel-" + kUser)) {
+      std::printf("skipped (needs root): %s\n", s.Name);
       continue;
     }
-    if (setting.SetRuntimeDir) {
-      setenv("XDG_RUNTIME_DIR", run.c_str(), 1);
-    } else {
+    if (s.RuntimeDir == nullptr) {
       unsetenv("XDG_RUNTIME_DIR");
+    } else {
+      // "" stands for a relative path.
+      setenv("XDG_RUNTIME_DIR", *s.RuntimeDir != '\0' ? run.c_str() : "run/user", 1);
     }
     setenv("TMPDIR", (temp + "/").c_str(), 1);
 
     const PrivateFolderChoice choice = ChoosePrivateFolder();
-    const std::string expected = std::string(setting.Chosen) == "run"    ? run + "/ombrel"
-                                 : std::string(setting.Chosen) == "temp" ? temp + "/ombrel-" + kUser
-                                                                         : "";
+    std::string expected = *s.Chosen != '\0' ? root + "/" + s.Chosen : "";
+    if (!expected.empty() && expected.back() == '-') expected += kUser;
     EXPECT_EQ(choice.Folder, expected);
-    std::vector<FolderCheck> refused;
+    std::vector<Check> refused;
     for (const FolderCandidate& candidate : choice.Refused) refused.push_back(candidate.Check);
-    EXPECT_EQ(refused, setting.Refused);
+    EXPECT_EQ(refused, s.Refused);
 
     if (!expected.empty()) {
       struct stat info {};
@@ -160,42 +192,27 @@ TEST(PrivateFolder, ChoiceOrderAndEveryRefusal) {
       EXPECT_TRUE(S_ISDIR(info.st_mode));
       EXPECT_EQ(info.st_mode & 0777, 0700u);
     }
-    // A usable runtime folder leaves the temporary base alone.
-    if (std::string(setting.Chosen) == "run") {
+    // A usable runtime folder leaves TMPDIR alone; a refused folder is left
+    // as it was found, and nothing is made through a link.
+    if (expected == run + "/ombrel") {
       EXPECT_FALSE(fs::exists(temp + "/ombrel-" + kUser));
     }
-    // Nothing was made through a squatting link.
-    if (fs::exists(temp + "/target")) {
-      EXPECT_TRUE(fs::is_empty(temp + "/target"));
+    if (s.AtTempOmbrel == Place::kOpen) {
+      EXPECT_EQ(fs::status(temp + "/ombrel-" + kUser).permissions(), fs::perms(0750));
+    }
+    for (const std::string& target :
+         {run + "/ombrel.target", temp + "/ombrel-" + kUser + ".target"}) {
+      if (fs::exists(target)) {
+        EXPECT_TRUE(fs::is_empty(target)) << target;
+      }
     }
   }
-}
-
-TEST(PrivateFolder, RefusalsNameThePathAndTheReason) {
-  EXPECT_EQ(DescribeRefusal({"/tmp/ombrel-7", FolderCheck::kLink}), "/tmp/ombrel-7 is a link");
-  EXPECT_EQ(DescribeRefusal({"/x", FolderCheck::kWrongMode, 0, 0755}),
-            "/x has mode 0755, not 0700");
-  EXPECT_EQ(DescribeRefusal({"/x", FolderCheck::kOtherOwner}), "/x belongs to another user");
-  EXPECT_EQ(DescribeRefusal({"run", FolderCheck::kNotAbsolute}), "run is not an absolute path");
-
-  // A relative variable is not taken, and a base that cannot hold the folder
-  // says what stopped it.
-  setenv("XDG_RUNTIME_DIR", "relative/run", 1);
-  setenv("TMPDIR", (testenv::TempDir() + "/no/such/base").c_str(), 1);
-  const PrivateFolderChoice choice = ChoosePrivateFolder();
-  EXPECT_EQ(choice.Folder, "");
-  ASSERT_EQ(choice.Refused.size(), 2u);
-  EXPECT_EQ(choice.Refused[0].Check, FolderCheck::kNotAbsolute);
-  EXPECT_EQ(choice.Refused[1].Check, FolderCheck::kCannotCreate);
-  EXPECT_EQ(DescribeRefusal(choice.Refused[1]),
-            choice.Refused[1].Path + " cannot be made (No such file or directory)");
 }
 
 TEST(PrivateFolder, WithoutOneTheLogGoesToStderrAtOnceAndTheReasonIsSaidOnce) {
   unsetenv("XDG_RUNTIME_DIR");
   const std::string base = testenv::MakeDir("squatted");
-  const std::string target = testenv::MakeDir("target");
-  ASSERT_EQ(symlink(target.c_str(), (base + "/ombrel-" + kUser).c_str()), 0);
+  ASSERT_TRUE(Make(Place::kLink, base + "/ombrel-" + kUser));
   setenv("TMPDIR", base.c_str(), 1);
 
   testing::internal::CaptureStderr();
@@ -209,9 +226,8 @@ TEST(PrivateFolder, WithoutOneTheLogGoesToStderrAtOnceAndTheReasonIsSaidOnce) {
   EXPECT_EQ(said, "No private folder: " + base + "/ombrel-" + kUser +
                       " is a link. Archive members stay in memory and the log goes to "
                       "stderr.\nInit GFX\nInit Input\n");
-  // No retries: there is no file to wait for.
-  EXPECT_LT(took, 100.0);
-  EXPECT_TRUE(fs::is_empty(target));
+  EXPECT_LT(took, 100.0) << "no retries: there is no file to wait for";
+  EXPECT_TRUE(fs::is_empty(base + "/ombrel-" + kUser + ".target"));
 }
 
 }  // namespace

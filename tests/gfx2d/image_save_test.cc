@@ -10,7 +10,6 @@
 
 #include "runtime/core/program_end.h"
 #include "runtime/gfx2d/drawing.h"
-#include "runtime/gfx2d/image_write.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "tests/gfx2d/gl_test_util.h"
 #include "tests/support/test_env.h"
@@ -63,33 +62,6 @@ TEST(ImageSave, AFullDiskKeepsTheOlderPictureAndCostsOneLogLine) {
   EXPECT_NE(testenv::ReadFile(png), olderPng);
   ASSERT_EQ(LoadSprite(png.c_str(), 1), 1);
   EXPECT_EQ(gltest::ImageTexel(1, 10, 10), (gltest::Rgba{0, 255, 0, 255}));
-}
-
-TEST(ImageSave, AMissingFolderFailsWithOneLogLine) {
-  ASSERT_TRUE(gltest::OpenWindow());
-  DeleteErrorLog();
-  const std::string path = testenv::TempDir() + "/no/such/folder/shot.png";
-  EXPECT_EQ(SaveScreen(path.c_str()), 0);
-  EXPECT_EQ(SaveSprite(path.c_str(), 5), 0);  // an empty slot has nothing to write
-  EXPECT_EQ(testenv::ReadErrorLog(), "Can't write " + path + ": " + std::strerror(ENOENT) + "\r\n");
-}
-
-TEST(ImageSave, EncodedBytesAreWhatTheFileWritersWrite) {
-  const uint8_t rgba[2 * 2 * 4] = {255, 0, 0, 255, 0, 255, 0, 0, 0, 0, 255, 255, 9, 9, 9, 128};
-  const std::string dir = testenv::MakeDir("encoded");
-  std::string png;
-  std::string bmp;
-  ASSERT_TRUE(EncodePng(2, 2, rgba, true, png));
-  ASSERT_TRUE(EncodeBmp(2, 2, rgba, 0x8000FF, bmp));
-  ASSERT_TRUE(WritePng(dir + "/a.png", 2, 2, rgba, true));
-  ASSERT_TRUE(WriteBmp(dir + "/a.bmp", 2, 2, rgba, 0x8000FF));
-  EXPECT_EQ(testenv::ReadFile(dir + "/a.png"), png);
-  EXPECT_EQ(testenv::ReadFile(dir + "/a.bmp"), bmp);
-  EXPECT_EQ(bmp.size(), 54u + 2 * 8);
-  // The transparent pixel took the key colour (stored blue, green, red).
-  EXPECT_EQ(bmp.substr(54 + 8 + 3, 3), std::string("\x80\x00\xff", 3));
-  EXPECT_FALSE(EncodePng(0, 2, rgba, true, png));
-  EXPECT_TRUE(png.empty());
 }
 
 }  // namespace
