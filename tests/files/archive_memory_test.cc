@@ -11,12 +11,20 @@
 #include "runtime/core/program_end.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/channels.h"
+#include "runtime/sound/sound.h"
 #include "tests/files/archive_fixture.h"
 #include "tests/files/files_test_support.h"
+#include "tests/sound/wav_bytes.h"
 
 namespace {
 
 using archivetest::Members;
+
+std::string ShortSound() {
+  wavtest::WavShape shape;
+  shape.Samples = wavtest::Constant16(500, 1, 900);
+  return wavtest::MakeWav(shape);
+}
 
 class ArchiveInMemoryTest : public ::testing::Test {
  protected:
@@ -67,7 +75,8 @@ TEST_F(ArchiveInMemoryTest, MembersReadByteForByteThroughChannels) {
   SquatThePrivateFolder();
   const Members members = {
       {"game.ZORAX", archivetest::TextBytes(7684, 4)},
-      {"Skylane.ZORAX1.wav", archivetest::RandomBytes(9989, 5)},
+      {"noise.raw", archivetest::RandomBytes(9989, 5)},
+      {"Skylane.ZORAX1.wav", ShortSound()},
       {"empty.bin", ""},
       {std::string(240, 'n') + ".bmp", "long name"},
   };
@@ -87,6 +96,10 @@ TEST_F(ArchiveInMemoryTest, MembersReadByteForByteThroughChannels) {
     EXPECT_EQ(testenv::ReadFile(path), bytes);
     EXPECT_EQ(ReadThroughChannel(name), bytes);
   }
+  // The sound commands find their member the same way.
+  OpenSoundDeviceOffline(44100);
+  EXPECT_EQ(LoadSound(RtString("projects/Skylane.ZORAX1.wav"), 1, 1), 1);
+  CloseSoundDevice();
   EXPECT_TRUE(std::filesystem::is_empty(target_));
 }
 
