@@ -13,6 +13,8 @@
 #include "runtime/core/window.h"
 #include "runtime/files/archive.h"
 #include "runtime/gfx2d/drawing.h"
+#include "runtime/gfx2d/screen_target.h"
+#include "runtime/gfx2d/sprite_store.h"
 #include "runtime/gfx2d/text.h"
 #include "runtime/input/input.h"
 #include "runtime/sound/sound.h"
@@ -70,6 +72,9 @@ void StartRuntime(const RtString& title) {
     AppendErrorLog("No window: start-up stopped");
     EndProgramNormally();
   }
+  // The sprite store and the screen targets live in the window's context.
+  StartSpriteStore();
+  StartScreenTargets();
   SetWindowTitle(title);
 
   AppendErrorLog("Init Input");
@@ -89,6 +94,7 @@ void StartRuntime(const RtString& title) {
   } else {
     EnterFullScreenMode();
   }
+  SetView2D(0, 0, 0, 0);
 
   OpenInputDevices(config.HideMouse);
   OpenSoundDevice();

@@ -16,9 +16,6 @@
 #include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
-#include "runtime/gfx2d/drawing.h"
-#include "runtime/gfx2d/screen_target.h"
-#include "runtime/gfx2d/sprite_store.h"
 #include "runtime/input/input_events.h"
 
 namespace {
@@ -255,8 +252,7 @@ int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int3
 
   SDL_ShowWindow(g_graphics->Window);
   g_graphics->Ready = 1;
-  StartSpriteStore();
-  SetView2D(0, 0, 0, 0);
+  SetTargetView(0, 0, 0, 0);
   SetTeardownHook(TeardownStep::kGraphics, TeardownGraphics);
   SetTeardownHook(TeardownStep::kWindow, TeardownWindow);
   return 1;
@@ -279,7 +275,7 @@ int EnterWindowedMode() {
   SDL_ShowWindow(gfx->Window);
   SDL_RaiseWindow(gfx->Window);
   gfx->IsFullScreen = 0;
-  SetView2D(0, 0, 0, 0);
+  SetTargetView(0, 0, 0, 0);
   return 1;
 }
 
@@ -311,7 +307,7 @@ int EnterFullScreenMode() {
   }
   SDL_RaiseWindow(gfx->Window);
   gfx->IsFullScreen = 1;
-  SetView2D(0, 0, 0, 0);
+  SetTargetView(0, 0, 0, 0);
   return 1;
 }
 
@@ -331,9 +327,8 @@ void SetDrawTargetSize(int32_t width, int32_t height) {
   gfx->TargetHeight = height;
 }
 
-void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+void SetTargetView(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
   OpenGLZidaruva& gfx = *Graphics();
   if (width < 1 || height < 1) {
     width = gfx.TargetWidth;
@@ -370,7 +365,6 @@ void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
   glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
 
   glBindTexture(GL_TEXTURE_2D, 0);
-  SetSmoothing(1);
 
   if (GlExt().ActiveTexture != nullptr) {
     GlExt().ActiveTexture(GL_TEXTURE1_ARB);
@@ -381,6 +375,16 @@ void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
     glDisable(GL_TEXTURE_2D);
     glEnable(GL_COLOR_MATERIAL);
   }
+}
+
+void BindBackBuffer() {
+  if (GlExt().BindFramebuffer != nullptr) GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+}
+
+void ShowBackBuffer() {
+  if (!GraphicsReady()) return;
+  SDL_GL_SwapWindow(Graphics()->Window);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
 void PumpWindowMessages() {
@@ -408,11 +412,6 @@ void PumpWindowMessages() {
 
 void DestroyGraphicsWindow() {
   if (g_graphics == nullptr) return;
-  if (g_graphics->Ready) {
-    FlushPendingPoints();
-    ReleaseScreenTargets();
-    ReleaseSpriteTextures();
-  }
   g_graphics->Ready = 0;
   g_graphics.reset();
   SetTeardownHook(TeardownStep::kGraphics, nullptr);

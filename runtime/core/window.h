@@ -1,13 +1,17 @@
-// The program window, its OpenGL context and the 2D view.
+// The program window and its OpenGL context: opening them, the display mode,
+// showing finished frames and the window's events. The drawing code above it
+// asks only for what it needs (the current target's size, the GL state of a
+// view on it, the framebuffer that stands for the back buffer); the sprite
+// store and the screen targets are started and released by start-up and the
+// end path, not from here.
 //
 // CreateGraphicsWindow      window + double-buffered context; 1, or 0 when no window can be made
 // SetWindowTitle            sets the caption and remembers it as the window title
 // EnterWindowedMode         windowed, centred or where it was; always 1
 // EnterFullScreenMode       display mode of the client size; 0 (windowed, logged) when refused
 // HideGraphicsWindow        leaves full screen and hides the window; 1
-// SetView2D                 viewport + pixel projection; a size below 1 selects the whole target
 // PumpWindowMessages        drains pending events: close ends the program, focus pauses
-// DestroyGraphicsWindow     releases textures, context and window (teardown)
+// DestroyGraphicsWindow     releases context and window (teardown)
 #pragma once
 
 #include <cstdint>
@@ -17,8 +21,8 @@
 struct SDL_Window;
 
 // The graphics context: one per process, from start-up to the end. The sprite
-// store and the screen targets keep their own records beside it and are
-// released through it.
+// store and the screen targets keep their own records beside it; their
+// textures and framebuffers die with its OpenGL context.
 class OpenGLZidaruva {
  public:
   OpenGLZidaruva() = default;
@@ -56,13 +60,22 @@ const RtString& WindowTitle();
 int EnterWindowedMode();
 int EnterFullScreenMode();
 int HideGraphicsWindow();
-void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height);
 void PumpWindowMessages();
 void DestroyGraphicsWindow();
 
-// Used by the screen targets: the size that SetView2D treats as "whole" and
-// from which it counts y downward.
+// --- For the drawing code ---
+// The size of the current drawing target: what a view treats as "whole" and
+// from which it counts y downward. Screen targets set it while they are drawn.
 void SetDrawTargetSize(int32_t width, int32_t height);
+// The GL side of a 2D view: viewport over (x, y, width, height) of the
+// current target (y from the top; a size below 1 selects the whole target),
+// a projection of one unit per pixel with y down, and the fixed 2D state
+// (alpha test, culling, no depth test, no texture bound).
+void SetTargetView(int32_t x, int32_t y, int32_t width, int32_t height);
+// Binds the framebuffer that drawing on "the back buffer" goes to.
+void BindBackBuffer();
+// Shows the finished back buffer and clears colour and depth of the next one.
+void ShowBackBuffer();
 
 // Frame interval in ms for a frame rate: 1000 / rate, or 2 ms for rates of 0 or below.
 double FrameIntervalFor(int32_t frameRate);

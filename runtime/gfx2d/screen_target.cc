@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/core/gl_api.h"
+#include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/core/window.h"
 #include "runtime/files/archive.h"
@@ -67,8 +68,11 @@ void BindFramebufferOf(int32_t screen) {
   const GlEntryPoints& gl = GlExt();
   if (gl.BindFramebuffer == nullptr) return;
   ScreenState& state = State();
-  const bool bound = screen >= 0 && state.CurrentUsesFramebuffer;
-  gl.BindFramebuffer(GL_FRAMEBUFFER_EXT, bound ? state.Screens[static_cast<size_t>(screen)].Framebuffer : 0);
+  if (screen >= 0 && state.CurrentUsesFramebuffer) {
+    gl.BindFramebuffer(GL_FRAMEBUFFER_EXT, state.Screens[static_cast<size_t>(screen)].Framebuffer);
+  } else {
+    BindBackBuffer();
+  }
 }
 
 // A framebuffer with the texture as colour and a depth renderbuffer of the
@@ -267,7 +271,7 @@ void EndCurrentScreen() {
   }
   const int32_t id = state.Screens[static_cast<size_t>(state.Current)].SpriteId;
   if (state.CurrentUsesFramebuffer) {
-    GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    BindBackBuffer();
     GlExt().BindRenderbuffer(GL_RENDERBUFFER_EXT, 0);
   } else {
     const SpriteEntry& entry = SpriteSlot(id);
@@ -499,11 +503,17 @@ int32_t SaveSprite(const RtString& path, int32_t id) {
   return ok ? 1 : 0;
 }
 
-void ReleaseScreenTargets() {
+void StartScreenTargets() {
   ScreenState& state = State();
-  if (state.Current >= 0 && state.CurrentUsesFramebuffer && GraphicsReady()) {
-    GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
-  }
+  state.Current = -1;
+  state.CurrentUsesFramebuffer = false;
+  SetTeardownHook(TeardownStep::kScreenTargets, ReleaseScreenTargets);
+}
+
+void ReleaseScreenTargets() {
+  FlushPendingPoints();
+  ScreenState& state = State();
+  if (state.Current >= 0 && state.CurrentUsesFramebuffer && GraphicsReady()) BindBackBuffer();
   state.Current = -1;
   state.CurrentUsesFramebuffer = false;
   for (ScreenTarget& screen : state.Screens) DeleteFramebuffer(screen);

@@ -58,7 +58,14 @@ void UseScreenAsBackground();
 int32_t SaveScreen(const RtString& path);
 int32_t SaveSprite(const RtString& path, int32_t id);
 
-// --- Shared with the frame loop, the drawing commands and the window ---
+// --- Start-up and end ---
+// No screen drawn into, the back buffer current; installs the release step of
+// the end path.
+void StartScreenTargets();
+// Deletes every framebuffer, renderbuffer and the background texture (end path).
+void ReleaseScreenTargets();
+
+// --- Shared with the frame loop and the drawing commands ---
 // -1 for the back buffer, else the current screen.
 int32_t CurrentScreen();
 const ScreenTarget& Screen(int32_t screen);
@@ -68,8 +75,6 @@ void EndCurrentScreen();
 void DrawBackgroundImage();
 // Forgets the background image (ClearScreen).
 void DiscardBackground();
-// Deletes every framebuffer, renderbuffer and the background texture (teardown).
-void ReleaseScreenTargets();
 // false: screens created from now on are emulated, as on a driver without
 // framebuffer objects (tests compare both ways with it).
 void SetFramebufferObjectsAllowed(bool allowed);
