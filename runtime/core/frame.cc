@@ -148,7 +148,13 @@ void PresentFrame() {
 
   MusicLoopTick();
   PumpWindowMessages();
-  if (GraphicsReady()) DrawHostOverlay();
+  if (GraphicsReady()) {
+    // The host's overlay draws on (and may read) the finished back buffer,
+    // not on a screen target the game left in use.
+    EndCurrentScreen();
+    FlushPendingPoints();
+    DrawHostOverlay();
+  }
   SwapAndPace();
 
   if (GraphicsReady()) {

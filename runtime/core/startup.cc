@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "runtime/core/config.h"
+#include "runtime/core/display_config.h"
 #include "runtime/core/frame.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
@@ -89,7 +90,9 @@ void StartRuntime(const RtString& title) {
   SeedRandom(StartSeed());
 
   AppendErrorLog("Init Window");
-  if (config.FullScreen == 0) {
+  // The host's display block may ask for full screen; the fixed
+  // configuration alone never does.
+  if (config.FullScreen == 0 && !ApplyDisplayDefaults(RequestedDisplay()).FullScreen) {
     EnterWindowedMode();
   } else {
     EnterFullScreenMode();

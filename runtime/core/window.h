@@ -5,10 +5,15 @@
 // store and the screen targets are started and released by start-up and the
 // end path, not from here.
 //
-// CreateGraphicsWindow      window + double-buffered context; 1, or 0 when no window can be made
+// CreateGraphicsWindow      window + double-buffered context for a logical screen of width x
+//                           height; the window's own size comes from the display block
+//                           (display_config.h); 1, or 0 when no window can be made
 // SetWindowTitle            sets the caption and remembers it as the window title
-// EnterWindowedMode         windowed, centred or where it was; always 1
-// EnterFullScreenMode       display mode of the client size; 0 (windowed, logged) when refused
+// EnterWindowedMode         windowed, at the size it had before full screen; always 1
+// EnterFullScreenMode       desktop full screen (no display-mode change); 0 (windowed,
+//                           logged "No Fullscreen Mode available") when refused
+// ToggleFullScreen          one of the two above, whichever the window is not in; the new
+//                           state: 1 full screen, 0 windowed
 // HideGraphicsWindow        leaves full screen and hides the window; 1
 // PumpWindowMessages        drains pending events: close ends the program, focus pauses
 // DestroyGraphicsWindow     releases context and window (teardown)
@@ -16,6 +21,7 @@
 
 #include <cstdint>
 
+#include "runtime/core/display_config.h"
 #include "runtime/values/rt_string.h"
 
 struct SDL_Window;
@@ -32,6 +38,8 @@ class OpenGLZidaruva {
 
   SDL_Window* Window = nullptr;
   void* RenderContext = nullptr;  // SDL_GLContext
+  // The logical screen: what the game draws on and GetScreenSize reports.
+  // The window shows it scaled (present_layout.h has the window's sizes).
   int32_t ClientWidth = 0;
   int32_t ClientHeight = 0;
   int32_t ColourBits = 0;
@@ -45,6 +53,12 @@ class OpenGLZidaruva {
   double NextFrameTime = 0;              // ms of NowMs
   uint8_t Ready = 0;
   uint8_t SoftwareRenderer = 0;  // Mesa's software rasteriser is drawing
+  DisplaySettings Display;       // scale mode and filter take effect at the next present
+  int32_t WindowedWidth = 0;     // the window's size out of full screen
+  int32_t WindowedHeight = 0;
+  // 0: frames are drawn into the logical framebuffer; 1: straight into the
+  // window (a driver without framebuffer objects).
+  uint8_t DrawingDirect = 1;
 };
 
 // The graphics context, or null before the window exists and after the end.
@@ -59,6 +73,7 @@ void SetWindowTitle(const RtString& title);
 const RtString& WindowTitle();
 int EnterWindowedMode();
 int EnterFullScreenMode();
+int ToggleFullScreen();
 int HideGraphicsWindow();
 void PumpWindowMessages();
 void DestroyGraphicsWindow();
@@ -74,8 +89,20 @@ void SetDrawTargetSize(int32_t width, int32_t height);
 void SetTargetView(int32_t x, int32_t y, int32_t width, int32_t height);
 // Binds the framebuffer that drawing on "the back buffer" goes to.
 void BindBackBuffer();
-// Shows the finished back buffer and clears colour and depth of the next one.
+// Shows the finished back buffer (scaled into the window) and clears colour
+// and depth of the next one.
 void ShowBackBuffer();
+// The first half of ShowBackBuffer: the picture, scaled and between black
+// bars, in the window's own back buffer, which is left bound. Tests and
+// benchmarks read it there; ShowBackBuffer then swaps.
+void ComposeWindowPicture();
+
+// --- For tests ---
+// false: windows made from now on draw straight into the window and scale by
+// copying its corner, as on a driver without framebuffer objects.
+void SetLogicalFramebufferAllowed(bool allowed);
+// false: full-screen switches are refused, as by a display that has none.
+void SetFullScreenAllowed(bool allowed);
 
 // Frame interval in ms for a frame rate: 1000 / rate, or 2 ms for rates of 0 or below.
 double FrameIntervalFor(int32_t frameRate);

@@ -175,6 +175,20 @@ std::array<uint8_t, 3> KeyAsStored() {
   return {stored[0], stored[1], stored[2]};
 }
 
+// The lower-left width x height pixels of the bound framebuffer, RGBA, rows
+// from the top.
+void ReadRowsFromTop(int32_t width, int32_t height, std::vector<uint8_t>& rows) {
+  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  rows.resize(bottomUp.size());
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  for (int32_t y = 0; y < height; ++y) {
+    std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
+                bottomUp.data() + static_cast<size_t>(height - 1 - y) * rowBytes, rowBytes);
+  }
+}
+
 void SetTargetToClient() {
   const OpenGLZidaruva& gfx = *Graphics();
   SetDrawTargetSize(gfx.ClientWidth, gfx.ClientHeight);
@@ -462,19 +476,27 @@ int32_t SaveScreen(const RtString& path) {
   const OpenGLZidaruva& gfx = *Graphics();
   const int32_t width = gfx.TargetWidth;
   const int32_t height = gfx.TargetHeight;
-  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-  std::vector<uint8_t> rows(bottomUp.size());
-  const size_t rowBytes = static_cast<size_t>(width) * 4;
-  for (int32_t y = 0; y < height; ++y) {
-    std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
-                bottomUp.data() + static_cast<size_t>(height - 1 - y) * rowBytes, rowBytes);
-  }
+  std::vector<uint8_t> rows;
+  ReadRowsFromTop(width, height, rows);
   const std::string host = ToHostPath(path.View());
   const bool ok = NameAsksForPng(path.View()) ? WritePng(host, width, height, rows.data(), false)
                                               : WriteBmp(host, width, height, rows.data(), kNoColourKey);
   return ok ? 1 : 0;
+}
+
+bool ReadLogicalScreen(std::vector<uint8_t>& rgba, int32_t& width, int32_t& height) {
+  if (!GraphicsReady()) return false;
+  PrepareRead();
+  const OpenGLZidaruva& gfx = *Graphics();
+  width = gfx.ClientWidth;
+  height = gfx.ClientHeight;
+  // A screen drawn through its own framebuffer is set aside for the read.
+  const ScreenState& state = State();
+  const bool aside = state.Current >= 0 && state.CurrentUsesFramebuffer;
+  if (aside) BindBackBuffer();
+  ReadRowsFromTop(width, height, rgba);
+  if (aside) BindFramebufferOf(state.Current);
+  return true;
 }
 
 int32_t SaveSprite(const RtString& path, int32_t id) {
@@ -504,9 +526,11 @@ int32_t SaveSprite(const RtString& path, int32_t id) {
 }
 
 void StartScreenTargets() {
+  // Names of an earlier context mean nothing in this one: forget them.
   ScreenState& state = State();
-  state.Current = -1;
-  state.CurrentUsesFramebuffer = false;
+  const bool allowed = state.FramebuffersAllowed;
+  state = ScreenState{};
+  state.FramebuffersAllowed = allowed;
   SetTeardownHook(TeardownStep::kScreenTargets, ReleaseScreenTargets);
 }
 

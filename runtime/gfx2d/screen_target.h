@@ -21,9 +21,13 @@
 //                        ".png" in any case, else BMP); 1, or 0 when it cannot be written
 // SaveSprite             writes a slot's image the same way (transparency kept in PNG,
 //                        written as the key colour in BMP); 1, or 0
+// ReadLogicalScreen      the back buffer's picture (the logical screen, whatever the window
+//                        size and whichever screen is drawn into), RGBA rows from the top;
+//                        false without a window
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/values/rt_string.h"
 
@@ -57,6 +61,7 @@ int32_t LoadBackground(const RtString& path);
 void UseScreenAsBackground();
 int32_t SaveScreen(const RtString& path);
 int32_t SaveSprite(const RtString& path, int32_t id);
+bool ReadLogicalScreen(std::vector<uint8_t>& rgba, int32_t& width, int32_t& height);
 
 // --- Start-up and end ---
 // No screen drawn into, the back buffer current; installs the release step of
