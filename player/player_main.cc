@@ -26,6 +26,9 @@ int main(int argc, char** argv) {
     return kExitNormal;
   }
 
+  // How the window shows the game (scale, start mode, scale mode, filter).
+  RequestedDisplay() = options.Display;
+
   StartScriptFromEnvironment();
   RuntimeMain(argc, argv, GameMainProgram);
 }
