@@ -6,7 +6,9 @@
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
+#include "player/display_keys.h"
 #include "player/options.h"
+#include "player/screenshot.h"
 #include "runtime/core/startup.h"
 
 int main(int argc, char** argv) {
@@ -26,8 +28,10 @@ int main(int argc, char** argv) {
     return kExitNormal;
   }
 
-  // How the window shows the game (scale, start mode, scale mode, filter).
+  // The display block and the player's own keys (Alt+Enter, F11, F12).
   RequestedDisplay() = options.Display;
+  SetScreenshotGame(ScreenshotGameName(options.Path, program));
+  InstallDisplayKeys();
 
   StartScriptFromEnvironment();
   RuntimeMain(argc, argv, GameMainProgram);

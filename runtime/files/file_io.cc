@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 ssize_t ReadUpTo(int fd, void* buffer, size_t count) {
@@ -140,4 +141,21 @@ bool ReplaceFileContents(const std::string& hostPath, std::string_view bytes) {
   if (ok) ok = rename(temporary.c_str(), hostPath.c_str()) == 0;
   if (!ok) unlink(temporary.c_str());
   return ok;
+}
+
+RenameResult RenameWithoutOverwrite(const std::string& fromHostPath,
+                                    const std::string& toHostPath) {
+  if (renameat2(AT_FDCWD, fromHostPath.c_str(), AT_FDCWD, toHostPath.c_str(), RENAME_NOREPLACE) ==
+      0) {
+    return RenameResult::kDone;
+  }
+  if (errno == EEXIST) return RenameResult::kNameTaken;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return RenameResult::kFailed;
+  // A file system without that kind of rename: a second link fails just the
+  // same when the name is taken.
+  if (link(fromHostPath.c_str(), toHostPath.c_str()) != 0) {
+    return errno == EEXIST ? RenameResult::kNameTaken : RenameResult::kFailed;
+  }
+  unlink(fromHostPath.c_str());
+  return RenameResult::kDone;
 }

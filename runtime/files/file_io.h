@@ -35,3 +35,8 @@ bool ReadRegularFile(const std::string& hostPath, uint64_t limit, std::vector<ui
 // over hostPath. A file already there keeps its permission bits; a new one
 // gets the default ones. False (and nothing changed) when any step fails.
 bool ReplaceFileContents(const std::string& hostPath, std::string_view bytes);
+
+// Gives a file a new name that no file has yet, in one step: a file already
+// under that name is never replaced.
+enum class RenameResult { kDone, kNameTaken, kFailed };
+RenameResult RenameWithoutOverwrite(const std::string& fromHostPath, const std::string& toHostPath);
