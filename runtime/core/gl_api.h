@@ -21,9 +21,6 @@ struct GlEntryPoints {
   PFNGLCHECKFRAMEBUFFERSTATUSEXTPROC CheckFramebufferStatus = nullptr;
   PFNGLFRAMEBUFFERTEXTURE2DEXTPROC FramebufferTexture2D = nullptr;
   PFNGLFRAMEBUFFERRENDERBUFFEREXTPROC FramebufferRenderbuffer = nullptr;
-  // Framebuffer blits, for showing the logical screen scaled (looked up
-  // quietly: the log keeps its ten lines of render-target entry points).
-  PFNGLBLITFRAMEBUFFEREXTPROC BlitFramebuffer = nullptr;
   // Every other looked-up entry point (buffer and shader objects), by name
   // order of the lookup; kept for the 3D side, unused by 2D drawing.
   int OtherFound = 0;

@@ -3,12 +3,12 @@
 // finished picture into the window's own back buffer, scaled and between
 // black bars. The window decides, frame by frame, where drawing goes.
 //
-// CreateLogicalScreen     colour (RGBA8) with depth and stencil when the driver can; false
-//                         (nothing made) without framebuffer objects or framebuffer blits
+// CreateLogicalScreen     a colour texture (RGBA8) with depth and stencil when the driver
+//                         can; false (nothing made) without framebuffer objects
 // DestroyLogicalScreen    deletes the framebuffer and the copy texture (context still current)
 // LogicalScreenFramebuffer  the framebuffer's name; 0 when there is none
-// PresentFromFramebuffer  blits the logical framebuffer into the layout's picture and clears
-//                         the bars; leaves the window's framebuffer bound
+// PresentFromFramebuffer  draws the logical framebuffer's texture into the layout's picture
+//                         and clears the bars; leaves the window's framebuffer bound
 // PresentFromWindowCorner for drivers without framebuffer objects, and for a frame drawn
 //                         straight into the window before it was resized: copies the
 //                         logical-sized lower-left corner of the window's back buffer into a

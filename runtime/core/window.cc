@@ -2,8 +2,9 @@
 // start-up and may be resized; full screen is the desktop's own size (no
 // display-mode change), so the context and every texture survive a switch.
 // The game draws on the logical screen (the configured screen size): into a
-// framebuffer object that each present shows scaled in the window, or, on a
-// driver without framebuffer objects, straight into the window's corner.
+// framebuffer object that each present shows scaled in the window, or, when
+// the window shows it one to one (and on a driver without framebuffer
+// objects), straight into the window as it always did.
 #include "runtime/core/window.h"
 
 #include <SDL.h>
@@ -108,13 +109,6 @@ void LookUpExtensions() {
                 Lookup(ext.FramebufferTexture2D, "glFramebufferTexture2DEXT"));
   LogEntryPoint("glFramebufferRenderbufferEXT",
                 Lookup(ext.FramebufferRenderbuffer, "glFramebufferRenderbufferEXT"));
-  // An entry point may be found for a function the driver does not offer;
-  // the extension string says whether it does.
-  if (std::strstr(extensions, "GL_ARB_framebuffer_object") != nullptr) {
-    Lookup(ext.BlitFramebuffer, "glBlitFramebuffer");
-  } else if (std::strstr(extensions, "GL_EXT_framebuffer_blit") != nullptr) {
-    Lookup(ext.BlitFramebuffer, "glBlitFramebufferEXT");
-  }
 }
 
 // Mesa's software rasterisers draw correctly but slowly: say so once.
@@ -206,13 +200,16 @@ void RefreshPresentLayout() {
                                             gfx->Display.Mode));
 }
 
-// Where frames are drawn: into the logical framebuffer whenever there is
-// one, even while the window shows the screen one to one, since a window
-// resized or switched to full screen in the middle of a frame may lose what
-// was drawn into it; straight into the window otherwise.
+// Where the next frame is drawn: straight into the window while it shows
+// the logical screen one to one (or there is no logical framebuffer), as
+// the player always drew, at no cost; else into the logical framebuffer.
+// Decided between frames only, so that a frame is drawn into one place from
+// start to end. A frame drawn straight in while the window changed size is
+// still shown scaled, from the window's corner; a driver that drops the
+// window's content on a resize shows that one frame wrong, the next right.
 void ChooseBackBuffer() {
   OpenGLZidaruva& gfx = *Graphics();
-  gfx.DrawingDirect = LogicalScreenFramebuffer() == 0 ? 1 : 0;
+  gfx.DrawingDirect = (LogicalScreenFramebuffer() == 0 || OneToOne(CurrentPresentLayout())) ? 1 : 0;
   BindBackBuffer();
 }
 

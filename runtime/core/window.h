@@ -56,8 +56,8 @@ class OpenGLZidaruva {
   DisplaySettings Display;       // scale mode and filter take effect at the next present
   int32_t WindowedWidth = 0;     // the window's size out of full screen
   int32_t WindowedHeight = 0;
-  // 0: frames are drawn into the logical framebuffer; 1: straight into the
-  // window (a driver without framebuffer objects).
+  // 1: this frame is drawn straight into the window (shown one to one, or no
+  // logical framebuffer); 0: into the logical framebuffer.
   uint8_t DrawingDirect = 1;
 };
 

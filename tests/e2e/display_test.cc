@@ -282,8 +282,9 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
   EXPECT_TRUE(e2e::CloseEnough(difference))
       << difference.Differing << " pixels differ, by up to " << difference.Largest;
 
-  // Escape on the title screen still ends the program, with code 0.
-  x.Output({xdotool, "key", "Escape"});
+  // Escape on the title screen still ends the program, with code 0. The
+  // game reads the key's state once a frame: held across a few frames.
+  x.Output({xdotool, "keydown", "Escape", "sleep", "0.3", "keyup", "Escape"});
   int status = 0;
   ASSERT_TRUE(WaitForEnd(game, 10000, status));
   stopGame.Pid = -1;
