@@ -6,8 +6,8 @@
 
 #include <SDL.h>
 
+#include "player/host_dispatch.h"
 #include "player/screenshot.h"
-#include "runtime/core/host_hooks.h"
 #include "runtime/core/window.h"
 
 namespace {
@@ -61,6 +61,8 @@ void SetScreenshotGame(const std::string& game) {
 }
 
 void InstallDisplayKeys() {
-  SetHostEventHandler(HandleDisplayKeys);
-  SetHostOverlay(DrawDisplayOverlay);
+  AddPlayerEventHandler(HandleDisplayKeys);
+  // Added before the overlays that draw the player's own messages, so that
+  // a screenshot holds the game's picture only.
+  AddPlayerOverlay(DrawDisplayOverlay);
 }

@@ -7,8 +7,8 @@
 //                        the next frame shown
 // DrawDisplayOverlay     the host overlay: takes the screenshot asked for, of the frame
 //                        about to be shown
-// SetScreenshotGame      the <game> part of screenshot names (ScreenshotGameName)
-// InstallDisplayKeys     installs both host hooks
+// SetScreenshotGame      the <game> part of screenshot names
+// InstallDisplayKeys     adds both to the player's host hooks
 #pragma once
 
 #include <string>

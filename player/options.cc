@@ -121,6 +121,7 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
                      "\"");
     }
     options.Path = arg;
+    options.PathArgument = in.Index;
   }
   return true;
 }

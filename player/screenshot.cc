@@ -1,13 +1,9 @@
-// Screenshot files. The PNG is written under a private temporary name in the
-// target folder and then given its final name in one step that fails when
-// the name is taken, so that two screenshots in the same second (or a file
-// the user put there) are never overwritten and no half file ever carries a
-// screenshot's name.
+// Screenshot files. The PNG goes through the safe writer, which gives it its
+// name only when no file has it yet: two screenshots in the same second (or
+// a file the user put there) are never overwritten, and no half file ever
+// carries a screenshot's name.
 #include "player/screenshot.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -23,21 +19,7 @@ namespace {
 // Names taken in one second before giving up.
 constexpr int kMostNamesPerSecond = 1000;
 
-std::string BaseName(std::string path) {
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 }  // namespace
-
-std::string ScreenshotGameName(const std::string& gamePath, const std::string& program) {
-  std::string name = BaseName(gamePath);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  if (name.empty() || name == "/" || name == "." || name == "..") name = BaseName(program);
-  return name.empty() ? "zorax" : name;
-}
 
 std::string ScreenshotFileName(const std::string& game, const std::tm& time, int n) {
   char stamp[32];
@@ -65,25 +47,20 @@ std::string WriteScreenshot(const std::string& folder, const std::string& game, 
     problem = "cannot make the folder " + folder;
     return "";
   }
-  const std::string part = folder + "/.zorax-screenshot-" + std::to_string(getpid()) + ".part";
-  if (!WritePng(part, width, height, rgba.data(), false)) {
-    problem = "cannot write into " + folder;
+  std::string png;
+  if (!EncodePng(width, height, rgba.data(), false, png)) {
+    problem = "cannot encode the picture";
     return "";
   }
   for (int n = 0; n < kMostNamesPerSecond; ++n) {
     const std::string path = folder + "/" + ScreenshotFileName(game, time, n);
-    switch (RenameWithoutOverwrite(part, path)) {
-      case RenameResult::kDone:
-        return path;
-      case RenameResult::kNameTaken:
-        continue;
-      case RenameResult::kFailed:
-        problem = "cannot name the file " + path + ": " + std::strerror(errno);
-        unlink(part.c_str());
-        return "";
+    const FileWriteResult result = WriteFileAtomically(path, png, FilePlacement::kCreateNew);
+    if (result.Status == FileWriteStatus::kWritten) return path;
+    if (result.Status == FileWriteStatus::kFailed) {
+      problem = "cannot write " + path + ": " + std::strerror(result.Error);
+      return "";
     }
   }
-  unlink(part.c_str());
   problem = "every name for this second is taken in " + folder;
   return "";
 }

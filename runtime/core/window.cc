@@ -24,6 +24,7 @@
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/input/input_events.h"
+#include "runtime/sound/device_loss.h"
 
 namespace {
 
@@ -513,6 +514,7 @@ void PumpWindowMessages() {
           default: break;
         }
         break;
+      case SDL_AUDIODEVICEREMOVED: SoundDeviceEvent(event); break;
       default:
         // Keyboard, text, mouse, joystick and controller events.
         if (event.type >= SDL_KEYDOWN && event.type < SDL_FINGERDOWN) InputHandleEvent(event);

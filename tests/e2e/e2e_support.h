@@ -16,6 +16,7 @@ struct RunResult {
   int ExitCode = -1;
   double Seconds = 0;
   std::string Stderr;
+  std::string Stdout;
   std::string Log;  // the run's ErrorLog.txt
 };
 
@@ -24,12 +25,15 @@ struct RunRequest {
   std::string Folder;              // made fresh and empty
   std::vector<std::string> Env;    // NAME=value added to the headless set
   std::vector<std::string> Files;  // source paths copied into Folder before the run
+  std::vector<std::string> Args;   // the program's arguments
+  bool NoDisplay = false;          // leave out the headless video driver: no display at all
   int TimeoutSeconds = 60;
 };
 
 // Starts the program with fork/exec in the folder and waits for its end (it
 // is killed at the time-out). The environment holds only PATH, the headless
-// SDL drivers, TMPDIR=<Folder>/tmp and the request's variables.
+// SDL drivers, TMPDIR=<Folder>/tmp and the request's variables (which replace
+// those defaults of the same name).
 RunResult RunProgram(const RunRequest& request);
 
 // The lines of a log, without line ends.

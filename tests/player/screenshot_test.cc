@@ -58,14 +58,6 @@ TEST(Screenshot, NamesComeFromTheGameAndTheTime) {
   EXPECT_EQ(ScreenshotFileName("skylane", time, 1), "skylane-20261209-080503-1.png");
   EXPECT_EQ(ScreenshotFileName("my game", At(1999, 1, 31, 23, 59, 59), 12),
             "my game-19990131-235959-12.png");
-
-  EXPECT_EQ(ScreenshotGameName("/games/mygame.zorax", "zorax-player"), "mygame");
-  EXPECT_EQ(ScreenshotGameName("game.ZORAX", "zorax-player"), "game");
-  EXPECT_EQ(ScreenshotGameName("", "skylane"), "skylane");
-  EXPECT_EQ(ScreenshotGameName("/games/Skylane/", "zorax-player"), "Skylane");
-  EXPECT_EQ(ScreenshotGameName("old.game.zorax", "p"), "old.game");
-  EXPECT_EQ(ScreenshotGameName(".hidden", "p"), ".hidden");
-  EXPECT_EQ(ScreenshotGameName("/", "/usr/bin/skylane"), "skylane");
 }
 
 TEST(Screenshot, FilesGoIntoAFolderMadeForThemAndAreNeverOverwritten) {
