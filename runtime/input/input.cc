@@ -3,6 +3,7 @@
 // released by the end path.
 #include "runtime/input/input.h"
 
+#include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/input/input_events.h"
 #include "runtime/input/input_state.h"
@@ -20,7 +21,10 @@ void DrainRange(uint32_t first, uint32_t last) {
   SDL_Event batch[64];
   for (;;) {
     const int n = SDL_PeepEvents(batch, 64, SDL_GETEVENT, first, last);
-    for (int i = 0; i < n; ++i) InputHandleEvent(batch[i]);
+    for (int i = 0; i < n; ++i) {
+      // The host sees every event first, also those a device read drains.
+      if (!OfferHostEvent(batch[i])) InputHandleEvent(batch[i]);
+    }
     if (n < 64) return;
   }
 }
@@ -29,6 +33,7 @@ void ReleaseInput() {
   InputState& state = Input();
   CloseJoysticks();
   ReleaseMouse();
+  if (state.PadLayer) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   if (state.JoystickLayer) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
   if (state.DirectInput) SDL_QuitSubSystem(SDL_INIT_EVENTS);
   SDL_ResetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS);
@@ -99,5 +104,7 @@ void OpenInputDevices(int32_t hideMouse) {
   // keyboard read, which happens many times a frame.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   state.JoystickLayer = state.DirectInput && SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+  // Sticks with a controller mapping are read as pads as well.
+  state.PadLayer = state.JoystickLayer && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   OpenJoysticks();
 }

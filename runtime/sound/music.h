@@ -22,6 +22,8 @@ void SetMusicVolume(double volume);
 int32_t MusicPlaying();
 // Restarts a looping piece whose length has elapsed; called by the frame loop.
 void MusicLoopTick();
+// Sends the piece's volume again, after the listener's music level changed.
+void ResendMusicVolume();
 
 // What the music player holds between calls.
 struct MusicRecord {
