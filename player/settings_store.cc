@@ -1,0 +1,117 @@
+// The run's settings and where they go in the runtime.
+#include "player/settings_store.h"
+
+#include <SDL.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#include "runtime/core/program_end.h"
+#include "runtime/input/key_bindings.h"
+#include "runtime/input/pads.h"
+#include "runtime/sound/output_levels.h"
+
+namespace {
+
+// More lines than this would only bury the first ones.
+constexpr size_t kMaxLoggedProblems = 20;
+
+void Log(const std::string& line) {
+  AppendErrorLog(line.c_str());
+  std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+// SDL reads the pad mapping file named by this hint when its controller
+// layer starts; a file named by the player's environment wins.
+void UsePadMappingFile(const std::string& folder) {
+  if (folder.empty()) return;
+  const std::string path = folder + "/" + kPadMappingFile;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  SDL_SetHintWithPriority(SDL_HINT_GAMECONTROLLERCONFIG_FILE, path.c_str(), SDL_HINT_DEFAULT);
+}
+
+void ApplyVerticalSync(int32_t vsync) {
+  SDL_Window* window = SDL_GL_GetCurrentWindow();
+  if (window == nullptr) return;
+  SDL_DisplayMode mode{};
+  const int display = SDL_GetWindowDisplayIndex(window);
+  const int hz =
+      display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+  const int interval = SwapIntervalFor(vsync, hz);
+  // A driver that cannot sync keeps our own pacing, which runs in any case.
+  if (SDL_GL_SetSwapInterval(interval) != 0 && interval != 0) {
+    Log("Vertical sync not available: " + std::string(SDL_GetError()));
+  }
+}
+
+}  // namespace
+
+SettingsSession& PlayerSettingsSession() {
+  static SettingsSession session;
+  return session;
+}
+
+PlayerSettings& RunSettings() {
+  return PlayerSettingsSession().Run;
+}
+
+void LoadPlayerSettings(const std::string& folder) {
+  SettingsSession& session = PlayerSettingsSession();
+  session = SettingsSession{};
+  if (!folder.empty()) {
+    LoadSettingsFile(folder + "/settings.ini", session.File);
+  }
+  session.Run = session.File.Values;
+  UsePadMappingFile(folder);
+  ApplyRunSettings();
+}
+
+void StartPlayerSettings() {
+  const std::vector<std::string>& problems = PlayerSettingsSession().File.Problems;
+  for (size_t i = 0; i < problems.size() && i < kMaxLoggedProblems; ++i) Log(problems[i]);
+  if (problems.size() > kMaxLoggedProblems) {
+    Log(std::to_string(problems.size() - kMaxLoggedProblems) + " more problems in " +
+        PlayerSettingsSession().File.Name);
+  }
+  ApplyVerticalSync(RunSettings().Video.VSync);
+}
+
+void ApplyRunSettings() {
+  const PlayerSettings& run = RunSettings();
+  OutputLevels levels;
+  levels.Volume = run.Audio.Volume;
+  levels.Effects = run.Audio.Effects;
+  levels.Music = run.Audio.Music;
+  levels.Mute = run.Audio.Mute;
+  SetOutputLevels(levels);
+  for (int32_t p = 0; p < kBoundPlayers; ++p) {
+    for (int32_t c = 0; c < kPlayerControls; ++c) {
+      SetControlBinding(p, static_cast<PlayerControl>(c), run.Keys[p][c]);
+    }
+  }
+  SetPadDeadzone(run.Pad.Deadzone);
+  for (int32_t p = 0; p < 2; ++p) SetPadChoice(p, run.Pad.Players[p]);
+}
+
+bool ChangeRunSettings(const PlayerSettings& changed) {
+  SettingsSession& session = PlayerSettingsSession();
+  PlayerSettings forFile = session.File.Values;
+  CopyChangedSettings(session.Run, changed, forFile);
+  session.Run = changed;
+  ApplyRunSettings();
+  std::string problem;
+  if (forFile == session.File.Values) return true;
+  if (!SaveSettingsFile(session.File, forFile, problem)) {
+    Log("Settings not saved: " + problem);
+    return false;
+  }
+  return true;
+}
+
+int SwapIntervalFor(int32_t vsync, int refreshHz) {
+  if (vsync >= 0) return vsync != 0 ? 1 : 0;
+  // Only a display that refreshes at the game's own rate is synced to:
+  // frames then land on refreshes without the game running faster or slower.
+  return refreshHz >= 59 && refreshHz <= 61 ? 1 : 0;
+}
