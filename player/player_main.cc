@@ -7,7 +7,20 @@
 #include "game/main_program.h"
 #include "game/script_driver.h"
 #include "player/options.h"
+#include "player/options_screen.h"
+#include "player/settings_store.h"
 #include "runtime/core/startup.h"
+
+namespace {
+
+// The game's main program, with what the player adds once the runtime is up.
+void PlayerMainProgram() {
+  StartPlayerSettings();
+  InstallOptionsScreen();
+  GameMainProgram();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   const std::string program = ProgramBaseName(argc > 0 ? argv[0] : nullptr);
@@ -26,6 +39,7 @@ int main(int argc, char** argv) {
     return kExitNormal;
   }
 
+  LoadPlayerSettings(SettingsFolder());
   StartScriptFromEnvironment();
-  RuntimeMain(argc, argv, GameMainProgram);
+  RuntimeMain(argc, argv, PlayerMainProgram);
 }
