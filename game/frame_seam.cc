@@ -5,6 +5,7 @@ namespace {
 
 GameFrameObserver g_observer = nullptr;
 int64_t g_framesPresented = 0;
+GameFrameKind g_lastKind = GameFrameKind::kLoading;
 
 }  // namespace
 
@@ -15,6 +16,7 @@ void SetGameFrameObserver(GameFrameObserver observer) {
 void ObserveGameFrame(GameFrameKind kind, int64_t numberInPart, GameRecord& game,
                       GameSession* session) {
   const int64_t number = g_framesPresented++;
+  g_lastKind = kind;
   if (g_observer == nullptr) return;
   GameFrame frame;
   frame.Kind = kind;
@@ -38,4 +40,8 @@ void ObserveEscapeHeld(int64_t numberInPart, GameSession& session) {
 
 int64_t GameFramesPresented() {
   return g_framesPresented;
+}
+
+GameFrameKind LastGameFrameKind() {
+  return g_lastKind;
 }

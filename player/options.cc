@@ -50,6 +50,7 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
                      "\"");
     }
     options.Path = arg;
+    options.PathArgument = in.Index;
   }
   return true;
 }

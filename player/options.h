@@ -17,7 +17,8 @@ constexpr int kExitUsage = 2;  // a bad option, a PATH without a game
 struct PlayerOptions {
   bool Help = false;
   bool Version = false;
-  std::string Path;  // "": the game next to the program or packed into it
+  std::string Path;      // "": the game next to the program or packed into it
+  int PathArgument = 0;  // the index of PATH in argv, 0 when there is none
 };
 
 bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::string& error);

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "player/host_dispatch.h"
 #include "player/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/frame.h"
-#include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/core/window.h"
@@ -305,8 +305,8 @@ void InstallOptionsScreen() {
   const OptionsFrameObserver observer = State().Observer;
   State() = ScreenState{};
   State().Observer = observer;
-  SetHostEventHandler(HandleEvent);
-  SetHostOverlay(Overlay);
+  AddPlayerEventHandler(HandleEvent);
+  AddPlayerOverlay(Overlay);
 }
 
 bool OptionsScreenOpen() {

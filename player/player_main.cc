@@ -6,16 +6,24 @@
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
+#include "player/game_drop.h"
+#include "player/game_locator.h"
 #include "player/options.h"
 #include "player/options_screen.h"
+#include "player/player_run.h"
 #include "player/settings_store.h"
+#include "runtime/core/config.h"
+#include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"
 
 namespace {
 
-// The game's main program, with what the player adds once the runtime is up.
+// Runs after start-up, when the log exists: what finding the game and
+// reading the settings had to say, what the player adds, then the game.
 void PlayerMainProgram() {
+  for (const std::string& note : CurrentRun().Where.Notes) AppendErrorLog(note.c_str());
   StartPlayerSettings();
+  StartGameDrops();
   InstallOptionsScreen();
   GameMainProgram();
 }
@@ -23,20 +31,41 @@ void PlayerMainProgram() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string program = ProgramBaseName(argc > 0 ? argv[0] : nullptr);
-  PlayerOptions options;
+  PlayerRun& run = CurrentRun();
+  run.Invocation = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+  run.Program = ProgramBaseName(argc > 0 ? argv[0] : nullptr);
+  for (int i = 1; i < argc; ++i) run.Arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+
   std::string error;
-  if (!ParsePlayerOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
+  if (!ParsePlayerOptions(argc, argv, run.Options, error)) {
+    std::fprintf(stderr, "%s: %s\n", run.Program.c_str(), error.c_str());
     return kExitUsage;
   }
-  if (options.Help) {
-    std::fputs(PlayerUsage(program).c_str(), stdout);
+  if (run.Options.Help) {
+    std::fputs(PlayerUsage(run.Program).c_str(), stdout);
     return kExitNormal;
   }
-  if (options.Version) {
-    std::printf("%s\n", PlayerVersion(program).c_str());
+  if (run.Options.Version) {
+    std::printf("%s\n", PlayerVersion(run.Program).c_str());
     return kExitNormal;
+  }
+
+  run.GameName = run.Program;
+  if (!run.Options.Path.empty()) {
+    if (!LocateGame(run.Options.Path, run.Where, error)) {
+      std::fprintf(stderr, "%s: %s\n", run.Program.c_str(), error.c_str());
+      return kExitUsage;
+    }
+    run.PathGiven = true;
+    run.GameName = run.Where.Name;
+    // The game's folder and, for a packed program, its archive take the
+    // place of the player's own: nothing of the running program's archive
+    // leaks into another game.
+    MediaPlaces& media = StartupMedia();
+    media.Given = true;
+    media.Folder = run.Where.Folder;
+    media.ArchiveFile = run.Where.ArchiveFile;
+    SetGameFileName(run.Where.GameFile);
   }
 
   LoadPlayerSettings(SettingsFolder());
