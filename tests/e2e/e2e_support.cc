@@ -42,6 +42,11 @@ RunResult RunProgram(const RunRequest& request) {
   std::vector<std::string> env = {"PATH=/usr/bin:/bin", "SDL_AUDIODRIVER=dummy",
                                   "TMPDIR=" + request.Folder + "/tmp"};
   if (!request.NoDisplay) env.push_back("SDL_VIDEODRIVER=offscreen");
+  // A variable of the request takes the place of the headless one of that name.
+  for (const std::string& entry : request.Env) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(env, [&name](const std::string& e) { return e.rfind(name, 0) == 0; });
+  }
   env.insert(env.end(), request.Env.begin(), request.Env.end());
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
