@@ -11,6 +11,7 @@
 namespace {
 
 constexpr std::string_view kPadPrefix = "Pad ";
+constexpr std::string_view kCommaWord = "Comma";
 
 // Our own spelling of the buttons, in SDL's button order.
 constexpr const char* kButtonNames[SDL_CONTROLLER_BUTTON_MAX] = {
@@ -54,7 +55,12 @@ std::string_view Trim(std::string_view text) {
 
 uint8_t KeyCodeOfName(std::string_view name) {
   if (name.empty() || name.size() > 64) return 0;
-  const std::string text(name);
+  std::string text(name);
+  // Lists are comma-separated, so the comma keys are written "Comma".
+  if (text.size() >= kCommaWord.size() &&
+      SameFolded(std::string_view(text).substr(text.size() - kCommaWord.size()), kCommaWord)) {
+    text.replace(text.size() - kCommaWord.size(), kCommaWord.size(), ",");
+  }
   const SDL_Scancode key = SDL_GetScancodeFromName(text.c_str());
   if (key == SDL_SCANCODE_UNKNOWN) return 0;
   return Set1FromScancode(key);
@@ -63,8 +69,10 @@ uint8_t KeyCodeOfName(std::string_view name) {
 std::string KeyNameOfCode(int32_t code) {
   const SDL_Scancode key = ScancodeFromSet1(code);
   if (key == SDL_SCANCODE_UNKNOWN) return std::string();
-  const char* name = SDL_GetScancodeName(key);
-  return name != nullptr ? name : "";
+  const char* found = SDL_GetScancodeName(key);
+  std::string name = found != nullptr ? found : "";
+  if (!name.empty() && name.back() == ',') name.replace(name.size() - 1, 1, kCommaWord);
+  return name;
 }
 
 bool ReservedKey(int32_t code) {

@@ -1,8 +1,9 @@
 // The names under which keys and pad buttons appear in the settings file and
 // on the options screen. Keys use SDL's key names ("Space", "Right Ctrl",
 // "W"), found without regard to letter case and read by their place on the
-// keyboard; pad buttons are "Pad " and the button ("Pad A", "Pad
-// LeftShoulder").
+// keyboard, except that the comma keys are "Comma" and "Keypad Comma" (the
+// lists are comma-separated); pad buttons are "Pad " and the button ("Pad
+// A", "Pad LeftShoulder").
 //
 // KeyCodeOfName      the set-1 code of a key name; 0 for an unknown name or a key
 //                    without a code

@@ -402,13 +402,28 @@ std::string SettingsText(const SettingsFile& file, const PlayerSettings& values)
   const PlayerSettings defaults;
   for (const Setting& setting : AllSettings()) {
     const std::string text = setting.Write(values);
-    IniEntry* entry = FindEntry(table, setting);
-    if (entry != nullptr) {
-      // An entry keeps its own spelling unless its value changed.
-      if (text != setting.Write(file.Values)) entry->Value = RtString(std::string_view(text));
+    if (FindEntry(table, setting) != nullptr) {
+      // An entry keeps its own spelling unless its value changed. A changed
+      // one takes the new value, and the repeats of it (which never counted)
+      // go; an empty value (a default folder) removes the entry.
+      if (text == setting.Write(file.Values)) continue;
+      bool first = true;
+      for (IniSection& section : table) {
+        if (!SameFolded(section.Name.View(), setting.Section)) continue;
+        std::vector<IniEntry> kept;
+        for (IniEntry& entry : section.Entries) {
+          if (SameFolded(entry.Key.View(), setting.Key)) {
+            if (!first || text.empty()) continue;
+            first = false;
+            entry.Value = RtString(std::string_view(text));
+          }
+          kept.push_back(std::move(entry));
+        }
+        section.Entries = std::move(kept);
+      }
       continue;
     }
-    if (text == setting.Write(defaults)) continue;
+    if (text == setting.Write(defaults) || text.empty()) continue;
     IniSection* section = nullptr;
     for (IniSection& candidate : table) {
       if (SameFolded(candidate.Name.View(), setting.Section)) section = &candidate;
@@ -440,6 +455,10 @@ bool SaveSettingsFile(SettingsFile& file, const PlayerSettings& values, std::str
     return false;
   }
   const std::string text = SettingsText(file, values);
+  if (text.size() > kMaxFileBytes) {
+    problem = file.Name + " would be larger than " + std::to_string(kMaxFileBytes / 1024) + " KiB";
+    return false;
+  }
   if (!ReplaceFileContents(file.Path, text)) {
     problem = file.Name + " cannot be written";
     return false;

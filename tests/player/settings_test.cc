@@ -109,6 +109,21 @@ TEST(SettingsFile, ValuesReadInAnySpellingAndWriteBackKeepsWhatIsUnknown) {
   EXPECT_EQ(SettingsText(SettingsFile{}, PlayerSettings{}), "");
 }
 
+// A changed value replaces the entry that counted and drops its repeats,
+// which never counted; a folder set back to the default leaves the file.
+TEST(SettingsFile, AChangedValueDropsItsRepeats) {
+  SettingsFile file =
+      Read("[paths]\nscreenshots = /a\nscreenshots = /b\n[audio]\nmute=1\n[AUDIO]\nMUTE = 0\n");
+  ASSERT_EQ(file.Values.Screenshots, "/a");
+  ASSERT_TRUE(file.Values.Audio.Mute);
+  PlayerSettings changed = file.Values;
+  changed.Screenshots = "";
+  changed.Audio.Mute = false;
+  const std::string written = SettingsText(file, changed);
+  EXPECT_EQ(written, "[paths]\r\n[audio]\r\nmute=0\r\n[AUDIO]\r\n");
+  EXPECT_TRUE(Read(written).Values == changed);
+}
+
 // Each bad value falls back to its default, with one line that names the
 // file and line, the value and what was expected.
 TEST(SettingsFile, EveryKindOfBadValueFallsBackWithALine) {
@@ -278,12 +293,23 @@ TEST(ControlNames, EveryNamedKeyAndButtonReadsBackAsItself) {
     if (name.empty()) continue;
     ++named;
     EXPECT_EQ(KeyCodeOfName(name), code) << name;
+    // And in a list, as the file and the options screen write it.
+    ControlBinding binding;
+    std::string problem;
+    const bool parsed =
+        ParseBinding(BindingText(Keys({static_cast<uint8_t>(code)})), binding, problem);
+    EXPECT_EQ(parsed, !ReservedKey(code)) << name << ": " << problem;
+    if (parsed) {
+      EXPECT_EQ(binding, Keys({static_cast<uint8_t>(code)})) << name;
+    }
   }
   EXPECT_GT(named, 100);
   for (int32_t b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
     EXPECT_EQ(PadButtonOfName(PadButtonName(b)), b);
   }
   EXPECT_EQ(KeyCodeOfName("right ctrl"), 157);
+  EXPECT_EQ(KeyNameOfCode(51), "Comma");
+  EXPECT_EQ(KeyCodeOfName("comma"), 51);
   EXPECT_EQ(PadButtonOfName("pad leftshoulder"), SDL_CONTROLLER_BUTTON_LEFTSHOULDER);
   EXPECT_EQ(PadButtonOfName("Pad"), -1);
   EXPECT_EQ(KeyCodeOfName("NoSuchKey"), 0);
