@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 
+#include "runtime/core/program_end.h"
 #include "runtime/input/input_state.h"
 #include "runtime/input/key_bindings.h"
 
@@ -43,6 +44,19 @@ int FirstFreePad(const InputState& state, Accept accept) {
   return best;
 }
 
+// Names a pad given to a player in the log, so that a player can find its
+// GUID; a pad plugged in and out over and over gives a few lines only.
+void LogPadTaken(int player, const JoystickSlot& s) {
+  static int logged = 0;
+  constexpr int kMaxLines = 16;
+  if (logged >= kMaxLines) return;
+  ++logged;
+  const char* name = SDL_JoystickName(s.Device);
+  const std::string line = "Pad for player " + std::to_string(player + 1) + ": " +
+                           (name != nullptr ? name : "") + ", GUID " + PadGuidText(s.Guid);
+  AppendErrorLog(line.c_str());
+}
+
 // Drops the pads that are gone, then gives free pads to players without one:
 // first to players who named a GUID, then to those who take any pad (never a
 // pad that the other player named).
@@ -51,6 +65,7 @@ void AssignPads() {
   for (int32_t& slot : state.PlayerPads) {
     if (slot >= 0 && state.JoystickDevices[slot].Pad == nullptr) slot = -1;
   }
+  const std::array<int32_t, 2> before = state.PlayerPads;
   const PadSetup& setup = Setup();
   for (int p = 0; p < 2; ++p) {
     if (state.PlayerPads[p] >= 0 || setup.Choices[p].empty()) continue;
@@ -63,6 +78,10 @@ void AssignPads() {
     state.PlayerPads[p] = FirstFreePad(state, [&](const JoystickSlot& s) {
       return other.empty() || PadGuidText(s.Guid) != other;
     });
+  }
+  for (int p = 0; p < 2; ++p) {
+    const int32_t slot = state.PlayerPads[p];
+    if (slot >= 0 && slot != before[p]) LogPadTaken(p, state.JoystickDevices[slot]);
   }
 }
 

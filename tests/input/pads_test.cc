@@ -9,6 +9,7 @@
 #include "runtime/input/key_bindings.h"
 #include "runtime/input/pads.h"
 #include "tests/input/input_test_events.h"
+#include "tests/support/test_env.h"
 
 namespace {
 
@@ -135,6 +136,7 @@ TEST_F(PadTest, DpadMovesAndABXAndBoundButtonsFire) {
 TEST_F(PadTest, PadsGoToPlayersInPlugOrderAndKeepThemUntilUnplugged) {
   SDL_Joystick* first = Plug("First");
   SDL_Joystick* second = Plug("Second");
+  const std::string guid = PadGuidText(SDL_JoystickGetGUID(first));
   Read(0);
   EXPECT_EQ(PlayerPadName(0), "First");
   EXPECT_EQ(PlayerPadName(1), "Second");
@@ -161,6 +163,16 @@ TEST_F(PadTest, PadsGoToPlayersInPlugOrderAndKeepThemUntilUnplugged) {
   Read(0);
   EXPECT_EQ(PlayerPadName(0), "");
   EXPECT_FALSE(JoystickIsPad(0));
+  // Each pad given to a player is named in the log with its GUID, once.
+  const std::string log = testenv::ReadErrorLog();
+  EXPECT_NE(log.find("Pad for player 1: First, GUID " + guid + "\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("Pad for player 2: Second, GUID "), std::string::npos) << log;
+  EXPECT_NE(log.find("Pad for player 1: Third, GUID "), std::string::npos) << log;
+  size_t lines = 0;
+  for (size_t at = log.find("Pad for"); at != std::string::npos; at = log.find("Pad for", at + 1)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, 3u) << log;
 }
 
 TEST_F(PadTest, APadNamedByGuidGoesToItsPlayerOnly) {
