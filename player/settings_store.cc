@@ -103,7 +103,10 @@ bool ChangeRunSettings(const PlayerSettings& changed) {
   std::string problem;
   if (forFile == session.File.Values) return true;
   if (!SaveSettingsFile(session.File, forFile, problem)) {
-    Log("Settings not saved: " + problem);
+    // Told once: every further change would fail the same way.
+    static std::string told;
+    if (problem != told) Log("Settings not saved: " + problem);
+    told = problem;
     return false;
   }
   return true;

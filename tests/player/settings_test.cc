@@ -349,6 +349,22 @@ TEST(SettingsStore, OnlyChangesAreSavedAndTheCommandLineIsNot) {
   EXPECT_TRUE(RunSettings() == changed);
 }
 
+TEST(SettingsStore, WithoutAHomeChangesLastForTheRunAndAreToldOnce) {
+  unsetenv("XDG_CONFIG_HOME");
+  unsetenv("HOME");
+  LoadPlayerSettings(SettingsFolder());
+  DeleteErrorLog();
+  PlayerSettings changed = RunSettings();
+  for (int32_t volume : {90, 80, 70}) {
+    changed.Audio.Volume = volume;
+    EXPECT_FALSE(ChangeRunSettings(changed));
+  }
+  EXPECT_EQ(CurrentOutputLevels().Volume, 70);
+  const std::string log = testenv::ReadErrorLog();
+  EXPECT_NE(log.find("Settings not saved: no settings folder"), std::string::npos) << log;
+  EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 1) << log;
+}
+
 TEST(SettingsStore, ProblemsReachTheLogAfterStartUp) {
   const std::string folder = testenv::MakeDir("logged");
   std::string text = "[audio]\nvolume = -3\n[keys]\nplayer1.fire = Spcae\n";
