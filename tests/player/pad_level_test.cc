@@ -1,11 +1,10 @@
 // A pad plugged in while a level runs is taken up at once and moves player
-// 1's ship as soon as its stick is pushed past the deadzone; keys and a
-// rebound fire key work beside it.
+// 1's ship as soon as its stick is pushed past the deadzone; the keys work
+// beside it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "runtime/input/key_bindings.h"
 #include "runtime/input/pads.h"
 #include "tests/game/level_harness.h"
 
@@ -64,19 +63,6 @@ TEST_F(PadInLevel, AHalfPushedStickMovesTheShipPastTheDeadzoneOnly) {
   SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, 1);
   RunFrame(session_);
   EXPECT_EQ(Player(0).Action, 1);  // shooting
-}
-
-TEST_F(PadInLevel, AReboundFireKeyShootsAndTheGameKeyNoLonger) {
-  ControlBinding space;
-  space.Keys = {57};
-  SetControlBinding(0, PlayerControl::kFire, space);
-  for (int i = 0; i < 10; ++i) RunFrame(session_);
-  leveltest::Key(SDL_SCANCODE_RCTRL, true);
-  RunFrame(session_);
-  EXPECT_EQ(Player(0).Action, 0);
-  leveltest::Key(SDL_SCANCODE_SPACE, true);
-  RunFrame(session_);
-  EXPECT_EQ(Player(0).Action, 1);
 }
 
 }  // namespace
