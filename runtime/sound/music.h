@@ -25,6 +25,12 @@ void MusicLoopTick();
 // Sends the piece's volume again, after the listener's music level changed.
 void ResendMusicVolume();
 
+// The sound device going away and coming back (called by sound.cc): the
+// piece is let go with where it was, then opened again and played on from
+// there. A piece asked for meanwhile starts from its beginning.
+void SuspendMusic();
+void ResumeMusic();
+
 // What the music player holds between calls.
 struct MusicRecord {
   bool Loaded = false;      // a piece is open

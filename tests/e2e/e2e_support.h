@@ -23,7 +23,7 @@ struct RunResult {
 struct RunRequest {
   std::string Program;             // copied into Folder and started from there
   std::string Folder;              // made fresh and empty
-  std::vector<std::string> Env;    // NAME=value added to the headless set (or replacing one)
+  std::vector<std::string> Env;    // NAME=value added to the headless set
   std::vector<std::string> Files;  // source paths copied into Folder before the run
   std::vector<std::string> Args;   // the program's arguments
   bool NoDisplay = false;          // leave out the headless video driver: no display at all
@@ -32,7 +32,8 @@ struct RunRequest {
 
 // Starts the program with fork/exec in the folder and waits for its end (it
 // is killed at the time-out). The environment holds only PATH, the headless
-// SDL drivers, TMPDIR=<Folder>/tmp and the request's variables.
+// SDL drivers, TMPDIR=<Folder>/tmp and the request's variables (which replace
+// those defaults of the same name).
 RunResult RunProgram(const RunRequest& request);
 
 // The lines of a log, without line ends.

@@ -41,6 +41,9 @@ int main(int argc, char** argv) {
     setenv("TMPDIR", pattern.c_str(), 1);
     // The player's settings are looked for there too, never in the real home.
     setenv("XDG_CONFIG_HOME", (pattern + "/config").c_str(), 1);
+    // The desktop's runtime folder would be shared by every test process;
+    // tests that want one make their own.
+    unsetenv("XDG_RUNTIME_DIR");
     setenv("OMBREL_TEST_ISOLATED", "1", 1);
   }
   SetProgramExitHandler(ProgramEndOutsideADeathTest);
