@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "runtime/core/display_config.h"
+
 // Exit codes of the player. A game that ends, however it ends, gives 0.
 constexpr int kExitNormal = 0;
 constexpr int kExitUsage = 2;  // a bad option, a PATH without a game
@@ -17,8 +19,9 @@ constexpr int kExitUsage = 2;  // a bad option, a PATH without a game
 struct PlayerOptions {
   bool Help = false;
   bool Version = false;
-  std::string Path;      // "": the game next to the program or packed into it
-  int PathArgument = 0;  // the index of PATH in argv, 0 when there is none
+  std::string Path;        // "": the game next to the program or packed into it
+  int PathArgument = 0;    // the index of PATH in argv, 0 when there is none
+  DisplayRequest Display;  // --scale, --window / --fullscreen, --scale-mode, --filter
 };
 
 bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::string& error);

@@ -261,9 +261,14 @@ void RunScreen() {
   GetSpriteSize(kFrozenSlot, usedW, usedH);
   const bool frozen = usedW == 0 && usedH == 0 && GrabSprite(kFrozenSlot, 0, 0, width, height) == 1;
 
+  // Full screen as the window is now: Alt+Enter and F11 switch it without
+  // changing the settings, also while this screen is up.
+  FollowWindowState();
   OptionsMenu menu;
   menu.Values = RunSettings();
   for (int64_t frame = 0; !menu.Closed; ++frame) {
+    FollowWindowState();
+    menu.Values.Video.FullScreen = RunSettings().Video.FullScreen;
     DrawScreen(menu, frozen);
     if (state.Observer != nullptr) state.Observer(frame, menu);
     MusicLoopTick();

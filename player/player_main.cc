@@ -6,6 +6,7 @@
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
+#include "player/display_keys.h"
 #include "player/game_drop.h"
 #include "player/game_locator.h"
 #include "player/options.h"
@@ -68,7 +69,15 @@ int main(int argc, char** argv) {
     SetGameFileName(run.Where.GameFile);
   }
 
+  // The settings, then how the window shows the game (the command line
+  // first, the settings for the rest), and the player's own keys
+  // (Alt+Enter, F11, F12; screenshots are named after the game).
   LoadPlayerSettings(SettingsFolder());
+  RequestedDisplay() = run.Options.Display;
+  MergeDisplayRequest(RequestedDisplay());
+  SetScreenshotGame(run.GameName);
+  InstallDisplayKeys();
+
   StartScriptFromEnvironment();
   RuntimeMain(argc, argv, PlayerMainProgram);
 }

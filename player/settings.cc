@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "player/control_names.h"
+#include "player/user_folders.h"
 #include "runtime/files/file_io.h"
 #include "runtime/files/text_lines.h"
 
@@ -299,12 +300,8 @@ const char* ControlKeyName(PlayerControl control) {
 }
 
 std::string SettingsFolder() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  // The base folder must be absolute; a relative one is ignored.
-  if (config != nullptr && config[0] == '/') return std::string(config) + "/zorax";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.config/zorax";
-  return std::string();
+  const std::string config = ConfigHome();
+  return config.empty() ? std::string() : config + "/zorax";
 }
 
 void ReadSettingsText(std::string_view text, const std::string& name, SettingsFile& file) {
@@ -445,7 +442,7 @@ bool SaveSettingsFile(SettingsFile& file, const PlayerSettings& values, std::str
   }
   if (file.Path.empty()) {
     problem =
-        "no settings folder (neither XDG_CONFIG_HOME nor HOME is set); the changes last for "
+        "no settings folder (no home folder is known); the changes last for "
         "this run";
     return false;
   }

@@ -10,8 +10,8 @@
 // that were in the file and those that differ from their defaults.
 //
 // PlayerSettings     every value, each starting at its default
-// SettingsFolder     where the file lives; "" when neither XDG_CONFIG_HOME nor HOME
-//                    names a home
+// SettingsFolder     where the file lives: zorax in the XDG config folder; "" when no
+//                    home folder is known
 // ReadSettingsText   parses text (named `name` in messages) into `file`
 // LoadSettingsFile   reads the file at path into `file` (see above)
 // SettingsText       what SaveSettingsFile writes for these values

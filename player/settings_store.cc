@@ -6,7 +6,11 @@
 
 #include <cstdio>
 
+#include "player/screenshot.h"
+#include "player/user_folders.h"
+#include "runtime/core/present_layout.h"
 #include "runtime/core/program_end.h"
+#include "runtime/core/window.h"
 #include "runtime/input/key_bindings.h"
 #include "runtime/input/pads.h"
 #include "runtime/sound/output_levels.h"
@@ -43,6 +47,36 @@ void ApplyVerticalSync(int32_t vsync) {
   if (SDL_GL_SetSwapInterval(interval) != 0 && interval != 0) {
     Log("Vertical sync not available: " + std::string(SDL_GetError()));
   }
+}
+
+// "~/" stands for the home folder.
+std::string ExpandedFolder(const std::string& folder) {
+  if (folder.rfind("~/", 0) != 0) return folder;
+  const std::string home = HomeFolder();
+  return home.empty() ? std::string() : home + folder.substr(1);
+}
+
+// The video settings on a window that is already open: scale mode and filter
+// from the next frame on, the window's size for the new scale (kept for
+// later while in full screen), and full screen.
+void ApplyVideoToWindow(const VideoSettings& video) {
+  OpenGLZidaruva* gfx = Graphics();
+  if (!GraphicsReady() || gfx->Window == nullptr) return;
+  ScaleMode mode{};
+  if (ParseScaleMode(video.ScaleMode, mode)) gfx->Display.Mode = mode;
+  ScaleFilter filter{};
+  if (ParseScaleFilter(video.Filter, filter)) gfx->Display.Filter = filter;
+  if (video.Scale != gfx->Display.Scale) {
+    gfx->Display.Scale = video.Scale;
+    SDL_Rect usable{};
+    const int display = SDL_GetWindowDisplayIndex(gfx->Window);
+    if (display < 0 || SDL_GetDisplayUsableBounds(display, &usable) != 0) usable = SDL_Rect{};
+    StartWindowSize(gfx->ClientWidth, gfx->ClientHeight, usable.w, usable.h, video.Scale,
+                    gfx->WindowedWidth, gfx->WindowedHeight);
+    if (gfx->IsFullScreen == 0)
+      SDL_SetWindowSize(gfx->Window, gfx->WindowedWidth, gfx->WindowedHeight);
+  }
+  if (video.FullScreen != (gfx->IsFullScreen != 0)) ToggleFullScreen();
 }
 
 }  // namespace
@@ -92,6 +126,41 @@ void ApplyRunSettings() {
   }
   SetPadDeadzone(run.Pad.Deadzone);
   for (int32_t p = 0; p < 2; ++p) SetPadChoice(p, run.Pad.Players[p]);
+  SetScreenshotFolder(ExpandedFolder(run.Screenshots));
+  ApplyVideoToWindow(run.Video);
+}
+
+void MergeDisplayRequest(DisplayRequest& request) {
+  VideoSettings& video = RunSettings().Video;
+  // What the command line gave counts for this run; the rest comes from the file.
+  if (request.Scale) {
+    video.Scale = *request.Scale;
+  } else if (video.Scale != 0) {
+    request.Scale = video.Scale;
+  }
+  if (request.FullScreen) {
+    video.FullScreen = *request.FullScreen;
+  } else {
+    request.FullScreen = video.FullScreen;
+  }
+  static const char* const kModes[] = {"integer", "fit", "stretch"};
+  ScaleMode mode{};
+  if (request.Mode) {
+    video.ScaleMode = kModes[static_cast<int>(*request.Mode)];
+  } else if (ParseScaleMode(video.ScaleMode, mode)) {
+    request.Mode = mode;
+  }
+  ScaleFilter filter{};
+  if (request.Filter) {
+    video.Filter = *request.Filter == ScaleFilter::kLinear ? "linear" : "nearest";
+  } else if (ParseScaleFilter(video.Filter, filter)) {
+    request.Filter = filter;
+  }
+}
+
+void FollowWindowState() {
+  const OpenGLZidaruva* gfx = Graphics();
+  if (gfx != nullptr) RunSettings().Video.FullScreen = gfx->IsFullScreen != 0;
 }
 
 bool ChangeRunSettings(const PlayerSettings& changed) {

@@ -13,7 +13,13 @@
 // ChangeRunSettings      the options screen's change: applied at once, and the
 //                        changed values saved to the file (false, with one log line
 //                        per failure, when that cannot be done)
-// ApplyRunSettings       puts the run's values into the runtime's places
+// ApplyRunSettings       puts the run's values into the runtime's places (the video
+//                        ones into the window once it is open)
+// MergeDisplayRequest    before start-up: what the command line asked of the display
+//                        counts for this run (and shows on the options screen); what it
+//                        left open comes from the settings
+// FollowWindowState      the run's full screen setting becomes the window's (which
+//                        Alt+Enter and F11 change without touching the settings)
 // SwapIntervalFor        the vertical sync to ask for (0 or 1) for a setting and
 //                        a display refresh rate in Hz (0: unknown)
 #pragma once
@@ -21,6 +27,7 @@
 #include <string>
 
 #include "player/settings.h"
+#include "runtime/core/display_config.h"
 
 struct SettingsSession {
   SettingsFile File;
@@ -33,6 +40,8 @@ void StartPlayerSettings();
 PlayerSettings& RunSettings();
 bool ChangeRunSettings(const PlayerSettings& changed);
 void ApplyRunSettings();
+void MergeDisplayRequest(DisplayRequest& request);
+void FollowWindowState();
 int SwapIntervalFor(int32_t vsync, int refreshHz);
 
 // The pad mapping file a player may keep beside the settings.

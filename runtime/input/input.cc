@@ -21,8 +21,9 @@ void DrainRange(uint32_t first, uint32_t last) {
   SDL_Event batch[64];
   for (;;) {
     const int n = SDL_PeepEvents(batch, 64, SDL_GETEVENT, first, last);
+    // The host sees these events first too, as it sees those of the
+    // window's message pump (its keys never reach the game).
     for (int i = 0; i < n; ++i) {
-      // The host sees every event first, also those a device read drains.
       if (!OfferHostEvent(batch[i])) InputHandleEvent(batch[i]);
     }
     if (n < 64) return;
