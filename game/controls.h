@@ -10,10 +10,11 @@ struct Controls {
   int32_t Fire = 0;  // 0 or 1
 };
 
-// Player 0: arrows and right Ctrl; player 1: W A S D and left Ctrl; both
-// also joystick n (full deflection only, buttons 0 to 2). Keyboard and
-// joystick together never count more than one of them. Players 2 and above
-// have no keys.
+// Players 0 and 1: the keys bound to their controls (by default arrows and
+// right Ctrl; W A S D and left Ctrl), their game pad (stick past the
+// deadzone, d-pad, A B X), and joystick n when it is not a pad (full
+// deflection only, buttons 0 to 2). Keys, pad and joystick together never
+// count more than one of them. Players 2 and above have no keys and no pad.
 Controls ReadControls(int32_t player);
 
 // Direction number of a movement (screen y grows downward):
