@@ -20,6 +20,15 @@ struct OptionReader {
     Error = problem;
     return false;
   }
+
+  // The argument of an option that takes one: the next word, whatever it is.
+  bool Value(std::string_view option, std::string& value) {
+    if (Index + 1 >= Argc || Argv[Index + 1] == nullptr || Argv[Index + 1][0] == '\0') {
+      return Fail(std::string(option) + " needs a replay FILE");
+    }
+    value = Argv[++Index];
+    return true;
+  }
 };
 
 }  // namespace
@@ -39,6 +48,14 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
         options.Help = true;
       } else if (arg == "-V" || arg == "--version") {
         options.Version = true;
+      } else if (arg == "--no-record") {
+        options.NoRecord = true;
+      } else if (arg == "--replay") {
+        if (!in.Value(arg, options.ReplayFile)) return false;
+      } else if (arg == "--verify") {
+        if (!in.Value(arg, options.VerifyFile)) return false;
+      } else if (arg == "--force") {
+        options.Force = true;
       } else {
         return in.Fail("unknown option \"" + std::string(arg) + "\" (see --help)");
       }
@@ -50,6 +67,12 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
                      "\"");
     }
     options.Path = arg;
+  }
+  if (!options.ReplayFile.empty() && !options.VerifyFile.empty()) {
+    return in.Fail("--replay and --verify do not go together");
+  }
+  if (options.Force && options.ReplayFile.empty() && options.VerifyFile.empty()) {
+    return in.Fail("--force goes with --replay or --verify");
   }
   return true;
 }
@@ -67,12 +90,24 @@ std::string PlayerUsage(const std::string& program) {
          "Options:\n"
          "  -h, --help       show this help and exit\n"
          "  -V, --version    show the program's name and version and exit\n"
+         "  --no-record      do not record the games played (by default every game is\n"
+         "                   recorded into $XDG_DATA_HOME/zorax/replays/, the newest 50\n"
+         "                   of each game kept)\n"
+         "  --replay FILE    play a recorded game (.zrp) on its game: Space pauses,\n"
+         "                   Right doubles the speed up to 8x, Left halves it, Escape stops\n"
+         "  --verify FILE    play a recorded game without a window or sound, as fast as\n"
+         "                   it goes, and print one line: frames, scores, and \"ok\" or the\n"
+         "                   first frame that differs\n"
+         "  --force          with --replay or --verify: play it although the game file\n"
+         "                   differs from the one it was recorded on\n"
          "  --               end of options: what follows is PATH\n"
          "\n"
          "Exit codes:\n"
          "  0  the game ended, however it ended (also after \"Load Error!\")\n"
          "  2  a bad option, or a PATH that does not exist, cannot be read or\n"
-         "     holds no game (said in one line on stderr, before any window opens)\n";
+         "     holds no game (said in one line on stderr, before any window opens)\n"
+         "With --verify: 0 the replay matched, 1 it parted from its game, 2 a bad\n"
+         "replay file or no game. --replay ends with 0, or 2 like --verify.\n";
 }
 
 std::string PlayerVersion(const std::string& program) {

@@ -1,12 +1,15 @@
 // The player program: the command line first (before any window), then the
-// runtime, which runs the game. With ZORAX_SCRIPT set, the run follows that
-// script (see game/script_driver.h).
+// runtime, which runs the game. Every game is recorded unless --no-record;
+// --replay and --verify play a recorded game instead (player/replay_run.h).
+// With ZORAX_SCRIPT set, the run follows that script (see
+// game/script_driver.h).
 #include <cstdio>
 #include <string>
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
 #include "player/options.h"
+#include "player/replay_run.h"
 #include "runtime/core/startup.h"
 
 int main(int argc, char** argv) {
@@ -26,6 +29,7 @@ int main(int argc, char** argv) {
     return kExitNormal;
   }
 
+  if (const int code = PrepareReplayRun(options, program, "game.ZORAX"); code >= 0) return code;
   StartScriptFromEnvironment();
   RuntimeMain(argc, argv, GameMainProgram);
 }
