@@ -154,7 +154,11 @@ std::vector<std::string> KeepNewestReplays(const std::string& folder, const std:
   if (dir == nullptr) return deleted;
   while (const dirent* entry = readdir(dir)) {
     Found found{"", 0, entry->d_name};
-    if (ReplayNameTail(found.Name, game, found.Stamp, found.Count)) files.push_back(found);
+    if (!ReplayNameTail(found.Name, game, found.Stamp, found.Count)) continue;
+    // Only regular files count: a folder or link of that name is not ours.
+    struct stat info {};
+    const std::string path = folder + "/" + found.Name;
+    if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) files.push_back(found);
   }
   closedir(dir);
   if (files.size() <= keep) return deleted;
@@ -162,12 +166,7 @@ std::vector<std::string> KeepNewestReplays(const std::string& folder, const std:
     return a.Stamp != b.Stamp ? a.Stamp < b.Stamp : a.Count < b.Count;
   });
   for (size_t i = 0; i + keep < files.size(); ++i) {
-    const std::string path = folder + "/" + files[i].Name;
-    struct stat info {};
-    // Only regular files: a folder or link of that name is not ours to remove.
-    if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && unlink(path.c_str()) == 0) {
-      deleted.push_back(files[i].Name);
-    }
+    if (unlink((folder + "/" + files[i].Name).c_str()) == 0) deleted.push_back(files[i].Name);
   }
   return deleted;
 }

@@ -45,9 +45,13 @@ RunResult RunProgram(const RunRequest& request) {
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
   envp.push_back(nullptr);
-  std::string programArg = program;
-  char* argv[] = {programArg.data(), nullptr};
+  std::vector<std::string> args = {program};
+  args.insert(args.end(), request.Args.begin(), request.Args.end());
+  std::vector<char*> argv;
+  for (std::string& arg : args) argv.push_back(arg.data());
+  argv.push_back(nullptr);
   const std::string stderrPath = request.Folder + "/tmp/stderr.txt";
+  const std::string stdoutPath = request.Folder + "/tmp/stdout.txt";
 
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -56,11 +60,11 @@ RunResult RunProgram(const RunRequest& request) {
     // The child: only async-signal-safe calls until exec.
     if (chdir(request.Folder.c_str()) != 0) _exit(126);
     const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int out = open("/dev/null", O_WRONLY);
+    const int out = open(stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (err < 0 || out < 0) _exit(126);
     dup2(err, 2);
     dup2(out, 1);
-    execve(argv[0], argv, envp.data());
+    execve(argv[0], argv.data(), envp.data());
     _exit(127);
   }
   result.Started = true;
@@ -80,6 +84,7 @@ RunResult RunProgram(const RunRequest& request) {
   result.Exited = !result.TimedOut && WIFEXITED(status);
   if (result.Exited) result.ExitCode = WEXITSTATUS(status);
   result.Stderr = testenv::ReadFile(stderrPath);
+  result.Stdout = testenv::ReadFile(stdoutPath);
   result.Log = testenv::ReadFile(request.Folder + "/tmp/ombrel-" + std::to_string(getuid()) +
                                  "/ErrorLog.txt");
   return result;

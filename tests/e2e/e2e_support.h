@@ -16,6 +16,7 @@ struct RunResult {
   int ExitCode = -1;
   double Seconds = 0;
   std::string Stderr;
+  std::string Stdout;
   std::string Log;  // the run's ErrorLog.txt
 };
 
@@ -24,6 +25,7 @@ struct RunRequest {
   std::string Folder;              // made fresh and empty
   std::vector<std::string> Env;    // NAME=value added to the headless set
   std::vector<std::string> Files;  // source paths copied into Folder before the run
+  std::vector<std::string> Args;   // the program's arguments
   int TimeoutSeconds = 60;
 };
 
