@@ -1,6 +1,8 @@
 // The media archive behind a program file: the input is the whole program
-// file. Both readers are pointed at it, names from its own directory (and a
-// few that are not there) are resolved, and every member found is unpacked.
+// file, of our own player or of any other platform's. It is taken as the
+// player's PATH, both readers are pointed at it, names from its own directory
+// (and a few that are not there) are resolved, and every member found is
+// unpacked.
 #include <unistd.h>
 
 #include <cstddef>
@@ -9,8 +11,11 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
+#include "player/game_locator.h"
+#include "runtime/core/system.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/archive_index.h"
+#include "runtime/files/case_blind.h"
 #include "runtime/files/file_io.h"
 #include "runtime/files/lzo_member.h"
 
@@ -48,6 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Setup();
   const std::string program = fuzz::WriteScratch("program", data, size);
   fuzz::RunGuarded([&] {
+    // The player's test of a PATH: a program with a game packed in, or not.
+    GameLocation where;
+    std::string error;
+    const bool located = LocateGame(program, where, error);
+    fuzz::Require(located || !error.empty(), "a refused PATH has a reason");
+    if (located && !where.ArchiveFile.empty()) {
+      fuzz::Require(CarriesPackedGame(program), "a packed program carries its game");
+    }
     std::vector<std::string> names = DirectoryNames(program);
     names.push_back("missing.bmp");
     names.push_back("folder\\GAME.zorax");
@@ -58,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (ResolveMediaPath(*reader, RtString(std::string_view(name)), output) == 1) {
           fuzz::Require(!output.Empty(), "a found member has a path");
           const std::string found = output.Std();
-          fuzz::Require(found.rfind(fuzz::ScratchDir(), 0) == 0 || found == name,
+          fuzz::Require(found.rfind(fuzz::ScratchDir(), 0) == 0 || found == name ||
+                            found == FindCaseBlind(ToHostPath(name)),
                         "members unpack only into the private folder");
         }
       }

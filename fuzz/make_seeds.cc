@@ -333,6 +333,11 @@ void ArchiveSeeds() {
     Seed("archive_lookup", fromStart ? "from-start.bin" : "from-end.bin", program + archive);
   }
   std::string error;
+  // The original's way of shipping a game: a Windows program image ("MZ")
+  // with the archive appended.
+  std::string windows = "MZ" + std::string(510, '\x90');
+  Seed("archive_lookup", "foreign-host.bin",
+       windows + BuildArchive(members, &error, false, windows.size()));
   Seed("archive_lookup", "one-member.bin", BuildArchive({{"a", "alpha"}}, &error));
   Seed("archive_lookup", "no-members.bin", program + BuildArchive({}, &error));
 }

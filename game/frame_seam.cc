@@ -8,6 +8,7 @@ namespace {
 std::array<GameFrameObserver, kMaxGameFrameObservers> g_observers{};
 int g_observerCount = 0;
 int64_t g_framesPresented = 0;
+GameFrameKind g_lastKind = GameFrameKind::kLoading;
 
 // Calls every observer on a copy of the list: an observer may add or remove
 // observers (its own entry too) while it runs.
@@ -47,6 +48,7 @@ void RemoveGameFrameObserver(GameFrameObserver observer) {
 void ObserveGameFrame(GameFrameKind kind, int64_t numberInPart, GameRecord& game,
                       GameSession* session) {
   const int64_t number = g_framesPresented++;
+  g_lastKind = kind;
   if (g_observerCount == 0) return;
   GameFrame frame;
   frame.Kind = kind;
@@ -70,4 +72,8 @@ void ObserveEscapeHeld(int64_t numberInPart, GameSession& session) {
 
 int64_t GameFramesPresented() {
   return g_framesPresented;
+}
+
+GameFrameKind LastGameFrameKind() {
+  return g_lastKind;
 }

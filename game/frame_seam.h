@@ -15,6 +15,8 @@
 // ObserveEscapeHeld     called by a level on every poll while it waits for Escape
 //                       to be released (no frame is presented meanwhile)
 // GameFramesPresented   frames the game has presented so far
+// LastGameFrameKind     the kind of the latest frame the game presented (or is
+//                       about to present): what the screen shows now
 #pragma once
 
 #include <cstdint>
@@ -48,3 +50,4 @@ void ObserveGameFrame(GameFrameKind kind, int64_t numberInPart, GameRecord& game
                       GameSession* session);
 void ObserveEscapeHeld(int64_t numberInPart, GameSession& session);
 int64_t GameFramesPresented();
+GameFrameKind LastGameFrameKind();

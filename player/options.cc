@@ -67,6 +67,7 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
                      "\"");
     }
     options.Path = arg;
+    options.PathArgument = in.Index;
   }
   if (!options.ReplayFile.empty() && !options.VerifyFile.empty()) {
     return in.Fail("--replay and --verify do not go together");

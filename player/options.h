@@ -22,6 +22,7 @@ struct PlayerOptions {
   bool Help = false;
   bool Version = false;
   std::string Path;        // "": the game next to the program or packed into it
+  int PathArgument = 0;    // the index of PATH in argv, 0 when there is none
   bool NoRecord = false;   // --no-record: the games played are not recorded
   std::string ReplayFile;  // --replay FILE: play a recorded game
   std::string VerifyFile;  // --verify FILE: check a recorded game headless

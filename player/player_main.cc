@@ -8,28 +8,66 @@
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
+#include "player/game_drop.h"
+#include "player/game_locator.h"
 #include "player/options.h"
+#include "player/player_run.h"
 #include "player/replay_run.h"
+#include "runtime/core/config.h"
+#include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"
 
+namespace {
+
+// Runs after start-up, when the log exists: what finding the game had to
+// say, then the game.
+void PlayerMainProgram() {
+  for (const std::string& note : CurrentRun().Where.Notes) AppendErrorLog(note.c_str());
+  StartGameDrops();
+  GameMainProgram();
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  const std::string program = ProgramBaseName(argc > 0 ? argv[0] : nullptr);
-  PlayerOptions options;
+  PlayerRun& run = CurrentRun();
+  run.Invocation = argc > 0 && argv[0] != nullptr ? argv[0] : "";
+  run.Program = ProgramBaseName(argc > 0 ? argv[0] : nullptr);
+  for (int i = 1; i < argc; ++i) run.Arguments.emplace_back(argv[i] != nullptr ? argv[i] : "");
+
   std::string error;
-  if (!ParsePlayerOptions(argc, argv, options, error)) {
-    std::fprintf(stderr, "%s: %s\n", program.c_str(), error.c_str());
+  if (!ParsePlayerOptions(argc, argv, run.Options, error)) {
+    std::fprintf(stderr, "%s: %s\n", run.Program.c_str(), error.c_str());
     return kExitUsage;
   }
-  if (options.Help) {
-    std::fputs(PlayerUsage(program).c_str(), stdout);
+  if (run.Options.Help) {
+    std::fputs(PlayerUsage(run.Program).c_str(), stdout);
     return kExitNormal;
   }
-  if (options.Version) {
-    std::printf("%s\n", PlayerVersion(program).c_str());
+  if (run.Options.Version) {
+    std::printf("%s\n", PlayerVersion(run.Program).c_str());
     return kExitNormal;
   }
 
-  if (const int code = PrepareReplayRun(options, program, "game.ZORAX"); code >= 0) return code;
+  run.GameName = run.Program;
+  if (!run.Options.Path.empty()) {
+    if (!LocateGame(run.Options.Path, run.Where, error)) {
+      std::fprintf(stderr, "%s: %s\n", run.Program.c_str(), error.c_str());
+      return kExitUsage;
+    }
+    run.PathGiven = true;
+    run.GameName = run.Where.Name;
+    // The game's folder and, for a packed program, its archive take the
+    // place of the player's own: nothing of the running program's archive
+    // leaks into another game.
+    MediaPlaces& media = StartupMedia();
+    media.Given = true;
+    media.Folder = run.Where.Folder;
+    media.ArchiveFile = run.Where.ArchiveFile;
+    SetGameFileName(run.Where.GameFile);
+  }
+
+  if (const int code = PrepareReplayRun(run); code >= 0) return code;
   StartScriptFromEnvironment();
-  RuntimeMain(argc, argv, GameMainProgram);
+  RuntimeMain(argc, argv, PlayerMainProgram);
 }

@@ -124,7 +124,8 @@ int StartPlayback(const PlayerOptions& options, const std::string& program,
   return -1;
 }
 
-void StartRecording(const std::string& program, const std::string& gameFile) {
+void StartRecording(const std::string& program, const std::string& gameName,
+                    const std::string& gameFile) {
   GameFileIdentity game;
   std::string error;
   // Without a game there is nothing to record ("Load Error!" follows).
@@ -132,7 +133,7 @@ void StartRecording(const std::string& program, const std::string& gameFile) {
   Run().Folder = ReplayFolder();
   ReplayRecordingSetup setup;
   setup.PlayerVersion = PlayerVersion(program);
-  setup.GameName = ReplayGameName(gameFile, program);
+  setup.GameName = ReplayGameName(gameName);
   setup.GameSize = game.Size;
   setup.GameSha256 = game.Sha256;
   setup.Finished = SaveFinishedGame;
@@ -142,12 +143,13 @@ void StartRecording(const std::string& program, const std::string& gameFile) {
 
 }  // namespace
 
-int PrepareReplayRun(const PlayerOptions& options, const std::string& program,
-                     const std::string& gameFile) {
-  Run().Program = program;
+int PrepareReplayRun(const PlayerRun& run) {
+  Run().Program = run.Program;
+  const std::string gameFile = run.PathGiven ? run.Where.GameFile : "game.ZORAX";
+  const PlayerOptions& options = run.Options;
   if (!options.ReplayFile.empty() || !options.VerifyFile.empty()) {
-    return StartPlayback(options, program, gameFile);
+    return StartPlayback(options, run.Program, gameFile);
   }
-  if (!options.NoRecord) StartRecording(program, gameFile);
+  if (!options.NoRecord) StartRecording(run.Program, run.GameName, gameFile);
   return -1;
 }

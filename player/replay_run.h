@@ -8,11 +8,9 @@
 //                   to end with at once (a problem was said on stderr)
 #pragma once
 
-#include <string>
+#include "player/player_run.h"
 
-#include "player/options.h"
-
-// gameFile: the game file's name in the media folder the run will use
-// (StartupMedia when given, else the program's own folder and file).
-int PrepareReplayRun(const PlayerOptions& options, const std::string& program,
-                     const std::string& gameFile);
+// Reads the run's options, the game's name and where the game is (the media
+// places start-up will use: StartupMedia when given, else the program's own
+// folder and file).
+int PrepareReplayRun(const PlayerRun& run);

@@ -78,18 +78,7 @@ std::string ReplayFolder() {
   return "";
 }
 
-std::string ReplayGameName(const std::string& gameFile, const std::string& programPath) {
-  auto baseName = [](const std::string& path) {
-    const size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-  };
-  std::string name = baseName(gameFile);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  std::string lower = name;
-  for (char& c : lower) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  if (lower == "game" || name.empty()) name = baseName(programPath);
-
+std::string ReplayGameName(const std::string& name) {
   std::string safe;
   for (char c : name) {
     const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
@@ -98,7 +87,7 @@ std::string ReplayGameName(const std::string& gameFile, const std::string& progr
     if (safe.size() == kMaxGameNameLength) break;
   }
   // A name must neither hide the file nor climb out of the folder.
-  while (!safe.empty() && safe[0] == '.') safe[0] = '_';
+  if (!safe.empty() && safe[0] == '.') safe[0] = '_';
   return safe.empty() ? "game" : safe;
 }
 

@@ -5,9 +5,8 @@
 //
 // ReplayFolder        the folder for this user; "" when neither XDG_DATA_HOME
 //                     nor HOME gives one
-// ReplayGameName      a file-name-safe name for a game: the game file's name
-//                     without its extension, or the program's name for the
-//                     usual "game.ZORAX"
+// ReplayGameName      the game's name made safe for a file name: letters,
+//                     digits, "-", "_" and "." (not first), at most 64 bytes
 // ReplayFileName      "<game>-<YYYYMMDD-HHMMSS>.zrp" for a start time
 // SaveReplay          writes one replay (creating the folder, never replacing
 //                     another game's file), then keeps the newest `keep` of
@@ -24,7 +23,7 @@
 inline constexpr size_t kReplaysKeptPerGame = 50;
 
 std::string ReplayFolder();
-std::string ReplayGameName(const std::string& gameFile, const std::string& programPath);
+std::string ReplayGameName(const std::string& gameName);
 std::string ReplayFileName(const std::string& game, int64_t startTime, int32_t utcOffset);
 bool SaveReplay(const std::string& folder, const ReplayFile& replay, size_t keep,
                 std::string& savedPath, std::string& error);

@@ -12,6 +12,7 @@
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/files/archive_index.h"
+#include "runtime/files/case_blind.h"
 #include "runtime/files/file_io.h"
 #include "runtime/files/lzo_member.h"
 
@@ -105,6 +106,16 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
     close(loose);
     output = RtString(std::string_view(request));
     return 1;
+  }
+  // A folder copied from a system whose names ignore case may spell the file
+  // in other letters than the game asks for.
+  if (const std::string spelt = FindCaseBlind(ToHostPath(request)); !spelt.empty()) {
+    loose = OpenForReading(spelt);
+    if (loose >= 0) {
+      close(loose);
+      output = RtString(std::string_view(spelt));
+      return 1;
+    }
   }
 
   if (!reader.Enabled) return 0;

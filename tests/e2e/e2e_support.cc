@@ -39,16 +39,17 @@ RunResult RunProgram(const RunRequest& request) {
                   fs::copy_options::overwrite_existing);
   }
 
-  std::vector<std::string> env = {"PATH=/usr/bin:/bin", "SDL_VIDEODRIVER=offscreen",
-                                  "SDL_AUDIODRIVER=dummy", "TMPDIR=" + request.Folder + "/tmp"};
+  std::vector<std::string> env = {"PATH=/usr/bin:/bin", "SDL_AUDIODRIVER=dummy",
+                                  "TMPDIR=" + request.Folder + "/tmp"};
+  if (!request.NoDisplay) env.push_back("SDL_VIDEODRIVER=offscreen");
   env.insert(env.end(), request.Env.begin(), request.Env.end());
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
   envp.push_back(nullptr);
-  std::vector<std::string> args = {program};
-  args.insert(args.end(), request.Args.begin(), request.Args.end());
+  std::vector<std::string> arguments = {program};
+  arguments.insert(arguments.end(), request.Args.begin(), request.Args.end());
   std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
+  for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
   const std::string stderrPath = request.Folder + "/tmp/stderr.txt";
   const std::string stdoutPath = request.Folder + "/tmp/stdout.txt";

@@ -26,6 +26,7 @@ struct RunRequest {
   std::vector<std::string> Env;    // NAME=value added to the headless set
   std::vector<std::string> Files;  // source paths copied into Folder before the run
   std::vector<std::string> Args;   // the program's arguments
+  bool NoDisplay = false;          // leave out the headless video driver: no display at all
   int TimeoutSeconds = 60;
 };
 
