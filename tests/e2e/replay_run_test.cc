@@ -60,7 +60,20 @@ std::vector<std::string> ReplaysIn(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     files.push_back(entry.path().string());
   }
-  std::sort(files.begin(), files.end());
+  // In the order the games started: by time, then by the count that a
+  // second game in the same second gets ("-2").
+  auto key = [](const std::string& path) {
+    std::string stem = path.substr(0, path.size() - 4);
+    const size_t dash = stem.rfind('-');
+    int count = 1;
+    if (stem.size() - dash - 1 != 6) {
+      count = std::stoi(stem.substr(dash + 1));
+      stem.resize(dash);
+    }
+    return std::make_pair(stem, count);
+  };
+  std::sort(files.begin(), files.end(),
+            [&](const std::string& a, const std::string& b) { return key(a) < key(b); });
   return files;
 }
 
@@ -190,6 +203,17 @@ TEST(ReplayRun, RecordedGamesVerifyAndAChangedInputIsFoundWhereItParts) {
     EXPECT_EQ(verdict.Frames, replays[i].FrameCount);
     EXPECT_EQ(verdict.Scores, ScoresOf(replays[i]));
   }
+
+  // The game named by PATH instead of lying next to the player, and no
+  // display at all: --verify picks its headless drivers itself.
+  RunRequest headless;
+  headless.Program = Program();
+  headless.Folder = testenv::TempDir() + "/verify_path";
+  headless.Args = {"--verify", run.Replays[0], testenv::TempDir() + "/three_games"};
+  headless.NoDisplay = true;
+  const RunResult byPath = e2e::RunProgram(headless);
+  EXPECT_EQ(byPath.ExitCode, 0) << byPath.Stdout << byPath.Stderr;
+  EXPECT_TRUE(ReadVerdict(byPath.Stdout).Ok) << byPath.Stdout;
 
   // One read changed in the middle of the first game: player 1 moves right
   // for a single frame where it stood still.
