@@ -20,6 +20,7 @@ constexpr uint8_t kReaderExtended = 6;
 constexpr uint8_t kReaderEscape = 7;
 constexpr int64_t kLatestStartTime = 253402300800;  // the year 10000
 constexpr int32_t kMaxUtcOffset = 18 * 3600;
+constexpr int32_t kMaxSlowScrollCount = 5;
 
 // ------------------------------------------------------------ plain values
 
@@ -376,6 +377,12 @@ bool DecodeReplay(std::string_view bytes, ReplayFile& replay, std::string& error
   r.Start.SlowScrollCount = in.I32();
   r.Start.ScrollX = in.I32();
   if (!in.Ok) return Fail(error, "truncated (the file ends inside the start state)");
+  // The slow-scroll counter runs from 0 to 5 and the camera never goes left
+  // of the map: a start state beyond these no game reaches.
+  if (r.Start.SlowScrollCount < 0 || r.Start.SlowScrollCount > kMaxSlowScrollCount ||
+      r.Start.ScrollX < 0) {
+    return Fail(error, "a start state no game reaches");
+  }
 
   const uint32_t inputSize = in.U32();
   if (!in.Ok || inputSize > in.Left())

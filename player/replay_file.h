@@ -28,7 +28,9 @@ inline constexpr size_t kMaxReplayBytes = size_t{64} << 20;
 // A state checksum is stored after every this many frames.
 inline constexpr uint32_t kReplayChecksumInterval = 60;
 // Bounds a reader enforces on what a file claims.
-inline constexpr uint32_t kMaxReplayReadsPerFrame = uint32_t{1} << 20;
+// A frame reads each player once and Escape at most three times (see the
+// recorder), the title screen each player once: 1024 is far beyond that.
+inline constexpr uint32_t kMaxReplayReadsPerFrame = 1024;
 inline constexpr int32_t kMaxReplayPlayer = 254;
 inline constexpr size_t kMaxReplayPlayerVersion = 64;
 inline constexpr size_t kMaxReplayGameName = 128;

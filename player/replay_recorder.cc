@@ -21,6 +21,7 @@ struct Recording {
   ReplayInputWriter Input;
   std::vector<ReplayPlayerResult> Players;  // as of the latest level frame
   uint64_t LastChecksum = 0;                // the state at the latest frame
+  int32_t EscapeHeldReads = 0;              // Escape read as held in a row, this frame
 };
 
 Recording& Rec() {
@@ -28,9 +29,18 @@ Recording& Rec() {
   return recording;
 }
 
+// A level that finds Escape down polls it every millisecond until it is
+// released: how often depends on how long a hand held the key, not on the
+// game. Held twice (the first look and the first poll) then released plays
+// the same, so the polls in between are left out; replays then never wait
+// out a long press.
 void NoteRead(int32_t reader, const Controls& value) {
   Recording& rec = Rec();
-  if (rec.Armed) rec.Input.Add(reader, value);
+  if (!rec.Armed) return;
+  const bool held = reader == kEscapeReader && value.Fire != 0;
+  rec.EscapeHeldReads = held ? rec.EscapeHeldReads + 1 : 0;
+  if (rec.EscapeHeldReads > 2) return;
+  rec.Input.Add(reader, value);
 }
 
 void FinishGame(ReplayEnd end) {
@@ -64,6 +74,7 @@ void PrepareGame(const GameSession& session) {
     replay.UtcOffset = static_cast<int32_t>(local.tm_gmtoff);
   replay.Start = CaptureStartState(session);
   rec.Input = ReplayInputWriter{};
+  rec.EscapeHeldReads = 0;
   rec.Players.clear();
   rec.Armed = true;
 }
@@ -72,6 +83,7 @@ void PrepareGame(const GameSession& session) {
 void CloseFrame(const GameSession& session) {
   Recording& rec = Rec();
   rec.Input.EndFrame();
+  rec.EscapeHeldReads = 0;
   rec.LastChecksum = GameStateChecksum(session);
   if (rec.Input.Frames() % kReplayChecksumInterval == 0) {
     rec.Replay.Checksums.push_back(rec.LastChecksum);

@@ -12,7 +12,7 @@ namespace {
 // FNV-1a over values written out little-endian, so that a checksum taken on
 // one machine holds on another.
 struct StateHash {
-  uint64_t Value = 1469598103934665603ull;
+  uint64_t Value = 14695981039346656037ull;
 
   void Byte(uint8_t b) { Value = (Value ^ b) * 1099511628211ull; }
   void U32(uint32_t v) {

@@ -254,6 +254,13 @@ TEST(ReplayFile, HostileFilesAreRefusedWithAReason) {
   date[headerEnd + 8 + 32 + 7] = static_cast<char>(0x80);  // start time far before 1970
   cases.push_back({"a start before 1970", Resealed(date), "date"});
 
+  ReplayFile scrolling = good;
+  scrolling.Start.SlowScrollCount = 0x7fffffff;  // would overflow the game's counter
+  cases.push_back({"a slow-scroll count past its cycle", EncodeReplay(scrolling), "start state"});
+  ReplayFile left = good;
+  left.Start.ScrollX = -1;
+  cases.push_back({"a camera left of the map", EncodeReplay(left), "start state"});
+
   std::string trailing = bytes.substr(0, crc) + "x" + bytes.substr(crc);
   cases.push_back({"a byte after the end section", Resealed(trailing), "after"});
 
