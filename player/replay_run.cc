@@ -49,6 +49,14 @@ void EndRecordedRun() {
     std::fflush(nullptr);
     std::_Exit(kExitReplayUnusable);
   }
+  // The program ended before the replay could start (no window, for one):
+  // nothing was checked.
+  if (verify && !progress.Started) {
+    std::fprintf(stderr, "%s: the replay could not be played (see %s)\n", Run().Program.c_str(),
+                 ErrorLogPath().c_str());
+    std::fflush(nullptr);
+    std::_Exit(kExitReplayUnusable);
+  }
   std::printf("%s\n", ReplayVerdictLine(progress).c_str());
   std::fflush(nullptr);
   if (!verify) std::_Exit(kExitNormal);
