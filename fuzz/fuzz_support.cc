@@ -66,6 +66,7 @@ void Setup() {
   // Unpacked members and the error log go below the scratch folder, so that
   // parallel fuzzers never share them.
   setenv("TMPDIR", ScratchDir().c_str(), 1);
+  unsetenv("XDG_RUNTIME_DIR");
   std::atexit(RemoveScratchDir);
   SetProgramExitHandler(ReturnToHarness);
 }

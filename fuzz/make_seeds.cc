@@ -185,6 +185,92 @@ std::string Bmp(int32_t width, int32_t height, uint32_t bits, bool coreHeader, b
   return out;
 }
 
+// A BMP behind an info header of any size (12-byte core headers aside):
+// masks go inside the header as far as it has room and after it for the
+// rest; pixel data as given (plain, bit-field or run-length rows).
+std::string BmpForm(uint32_t infoSize, int32_t width, int32_t height, uint32_t bits,
+                    uint32_t compression, const std::vector<uint32_t>& masks, uint32_t paletteCount,
+                    const std::string& pixels) {
+  std::string info;
+  Put32(info, infoSize);
+  Put32(info, static_cast<uint32_t>(width));
+  Put32(info, static_cast<uint32_t>(height));
+  Put16(info, 1);
+  Put16(info, bits);
+  Put32(info, compression);
+  Put32(info, static_cast<uint32_t>(pixels.size()));
+  Put32(info, 2835);
+  Put32(info, 2835);
+  Put32(info, paletteCount);
+  Put32(info, 0);
+  size_t mask = 0;
+  for (; mask < masks.size() && info.size() + 4 <= infoSize; ++mask) Put32(info, masks[mask]);
+  info.resize(infoSize, '\0');
+  for (; mask < masks.size(); ++mask) Put32(info, masks[mask]);
+  for (uint32_t i = 0; i < paletteCount; ++i) Put32(info, 0x10203 * i + 0x405060);
+  const uint32_t offset = 14 + static_cast<uint32_t>(info.size());
+  std::string out = "BM";
+  Put32(out, offset + static_cast<uint32_t>(pixels.size()));
+  Put32(out, 0);
+  Put32(out, offset);
+  return out + info + pixels;
+}
+
+// Rows of a given stride filled with varied bytes.
+std::string SomeRows(uint32_t stride, int32_t height) {
+  std::string out;
+  for (uint32_t i = 0; i < stride * static_cast<uint32_t>(height); ++i) {
+    out += static_cast<char>((i * 53 + 7) & 0xFF);
+  }
+  return out;
+}
+
+void BmpFormSeeds() {
+  // Bit-field rows: the masks editors write, and odd widths.
+  struct Masked {
+    const char* Label;
+    uint32_t InfoSize;
+    uint32_t Bits;
+    uint32_t Compression;
+    std::vector<uint32_t> Masks;
+  };
+  const Masked masked[] = {
+      {"rgb565-40.bmp", 40, 16, 3, {0xF800, 0x07E0, 0x001F}},
+      {"rgb555-v5.bmp", 124, 16, 3, {0x7C00, 0x03E0, 0x001F, 0}},
+      {"argb1555-v5.bmp", 124, 16, 3, {0x7C00, 0x03E0, 0x001F, 0x8000}},
+      {"argb4444-v4.bmp", 108, 16, 3, {0x0F00, 0x00F0, 0x000F, 0xF000}},
+      {"argb8888-v5.bmp", 124, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
+      {"xrgb8888-v4.bmp", 108, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0}},
+      {"rgba-alphabitfields-40.bmp", 40, 32, 6, {0xFF, 0xFF00, 0xFF0000, 0xFF000000}},
+      {"rgb-v2-52.bmp", 52, 32, 3, {0xFF000000, 0xFF0000, 0xFF00}},
+      {"argb-v3-56.bmp", 56, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}},
+      {"a2rgb10-v5.bmp", 124, 32, 3, {0x3FF00000, 0xFFC00, 0x3FF, 0xC0000000}},
+      {"rgb7-18-7-v5.bmp", 124, 32, 3, {0xFE000000, 0x1FFFF80, 0x7F, 0}},
+      {"rgb231-v5.bmp", 124, 16, 3, {0x30, 0x0E, 0x01, 0}},
+  };
+  for (const Masked& m : masked) {
+    const uint32_t stride = (5 * m.Bits + 31) / 32 * 4;
+    Seed("bmp_decode", m.Label,
+         BmpForm(m.InfoSize, 5, m.InfoSize == 124 ? -3 : 3, m.Bits, m.Compression, m.Masks, 0,
+                 SomeRows(stride, 3)));
+  }
+  Seed("bmp_decode", "rgb32-plain-v5.bmp",
+       BmpForm(124, 5, 3, 32, 0, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, 0, SomeRows(20, 3)));
+  Seed("bmp_decode", "pal8-v4.bmp", BmpForm(108, 5, 3, 8, 0, {}, 256, SomeRows(8, 3)));
+  Seed("bmp_decode", "pal4-os2v2.bmp", BmpForm(64, 5, 3, 4, 0, {}, 16, SomeRows(4, 3)));
+
+  // Run-length rows through every escape: runs, literal stretches with
+  // their padding, jumps, early ends of line and of bitmap.
+  const std::string rle8{3, 2, 0, 3, 1, 9, 2, 0, 0, 0, 0, 2, 2, 0,
+                         2, 3, 0, 0, 4, 2, 0, 2, 0, 1, 4, 3, 0, 1};
+  Seed("bmp_decode", "rle8.bmp", BmpForm(40, 6, 4, 8, 1, {}, 4, rle8));
+  Seed("bmp_decode", "rle8-os2v2.bmp", BmpForm(64, 6, 4, 8, 1, {}, 4, rle8));
+  const std::string rle4{5, 0x12, 0, 0, 0,    5,    0x23, 0x10, 0x30, 0, 1, 0x20,
+                         0, 0,    0, 3, 0x31, 0x20, 0,    2,    1,    0, 2, static_cast<char>(0xF3),
+                         0, 1};
+  Seed("bmp_decode", "rle4-v5.bmp", BmpForm(124, 6, 3, 4, 2, {}, 16, rle4));
+}
+
 void AppendToString(png_structp png, png_bytep data, png_size_t count) {
   static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<char*>(data), count);
 }
@@ -246,6 +332,7 @@ void ImageSeeds() {
   }
   Seed("bmp_decode", "top-down.bmp", Bmp(4, 4, 24, false, true));
   Seed("bmp_decode", "wide.bmp", Bmp(33, 2, 1, false, false));
+  BmpFormSeeds();
 
   // PNG kinds: every colour type and depth the decoder meets, interlaced too.
   struct Kind {
@@ -259,7 +346,10 @@ void ImageSeeds() {
       {"grey1", PNG_COLOR_TYPE_GRAY, 1, false, false},
       {"grey8-trns", PNG_COLOR_TYPE_GRAY, 8, false, true},
       {"grey16", PNG_COLOR_TYPE_GRAY, 16, false, false},
+      {"grey2-trns", PNG_COLOR_TYPE_GRAY, 2, false, true},
+      {"grey16-trns", PNG_COLOR_TYPE_GRAY, 16, false, true},
       {"grey-alpha8", PNG_COLOR_TYPE_GRAY_ALPHA, 8, false, false},
+      {"grey-alpha16-interlaced", PNG_COLOR_TYPE_GRAY_ALPHA, 16, true, false},
       {"palette4", PNG_COLOR_TYPE_PALETTE, 4, false, false},
       {"palette8-trns", PNG_COLOR_TYPE_PALETTE, 8, false, true},
       {"rgb8", PNG_COLOR_TYPE_RGB, 8, false, false},

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
@@ -17,6 +18,7 @@
 
 #include "game/frame_seam.h"
 #include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
 #include "runtime/core/window.h"
 #include "runtime/files/file_io.h"
 #include "runtime/gfx2d/screen_target.h"
@@ -30,6 +32,7 @@ constexpr int32_t kMaxClickDelayMs = 60000;
 // Frames beyond this are surely a typing slip (about 19 days at 60 per second).
 constexpr int64_t kMaxFrame = int64_t{1} << 26;
 constexpr uint64_t kMaxScriptBytes = uint64_t{1} << 20;
+constexpr int32_t kEscapeCode = 1;  // set-1 scan code of Escape
 
 std::string Trim(std::string_view text) {
   const size_t first = text.find_first_not_of(" \t\r");
@@ -171,6 +174,47 @@ void Perform(const ScriptCommand& command, int64_t frame) {
   }
 }
 
+// Runs the pending commands up to the frame; true when one of them gave the
+// "Load Error!" wait the input it waits for (a click, or Escape, which ends
+// the program there at once).
+bool RunDueCommands(int64_t frameNumber, bool shown) {
+  ScriptRun& run = Run();
+  bool waitAnswered = false;
+  for (size_t i = run.FirstPending; i < run.Commands.size(); ++i) {
+    const ScriptCommand& command = run.Commands[i];
+    if (command.Frame > frameNumber) break;
+    if (run.Done[i]) continue;
+    if (!shown && command.Action == ScriptAction::kScreenshot) continue;
+    run.Done[i] = true;
+    Perform(command, frameNumber);
+    waitAnswered = waitAnswered || command.Action == ScriptAction::kClick ||
+                   (command.Action == ScriptAction::kKeyDown && command.Key == kEscapeCode);
+  }
+  while (run.FirstPending < run.Commands.size() && run.Done[run.FirstPending]) {
+    ++run.FirstPending;
+  }
+  return waitAnswered;
+}
+
+// The "Load Error!" screen waits for a click without presenting frames. The
+// script's frames go on meanwhile, at the frame rate (at once when unpaced),
+// each showing the picture already there, so that its screenshots and its
+// end work on that screen too. It stops when the script runs out or has
+// given the wait its input; the wait then goes on as without a script.
+void FollowThroughLoadError(int64_t shownFrame) {
+  ScriptRun& run = Run();
+  const OpenGLZidaruva* gfx = Graphics();
+  const double interval = gfx != nullptr ? gfx->FrameInterval : 0.0;
+  const double start = NowMs();
+  int64_t frame = shownFrame;
+  while (run.FirstPending < run.Commands.size()) {
+    frame = std::max(frame + 1, run.Commands[run.FirstPending].Frame);
+    const double wait = start + static_cast<double>(frame - shownFrame) * interval - NowMs();
+    if (wait > 0) SleepWholeMs(static_cast<int>(std::ceil(wait)));
+    if (RunDueCommands(frame, true)) return;
+  }
+}
+
 void FollowScript(const GameFrame& frame) {
   ScriptRun& run = Run();
   if (run.Unpaced && !run.PacingDropped) {
@@ -183,17 +227,9 @@ void FollowScript(const GameFrame& frame) {
   // While Escape is held in a level no frame is shown: input runs then, so
   // that the script can release the key, but screenshots wait for a frame.
   const bool shown = frame.Kind != GameFrameKind::kEscapeHeld;
-  for (size_t i = run.FirstPending; i < run.Commands.size(); ++i) {
-    const ScriptCommand& command = run.Commands[i];
-    if (command.Frame > frame.Number) break;
-    if (run.Done[i]) continue;
-    if (!shown && command.Action == ScriptAction::kScreenshot) continue;
-    run.Done[i] = true;
-    Perform(command, frame.Number);
-  }
-  while (run.FirstPending < run.Commands.size() && run.Done[run.FirstPending]) {
-    ++run.FirstPending;
-  }
+  const bool waitAnswered = RunDueCommands(frame.Number, shown);
+  if (frame.Kind == GameFrameKind::kLoadError && !waitAnswered)
+    FollowThroughLoadError(frame.Number);
 }
 
 }  // namespace

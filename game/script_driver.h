@@ -25,6 +25,11 @@
 //                                name is taken from the script's folder
 //   <frame> end                  ends the program as its own end path does
 //
+// The "Load Error!" screen presents no frames while it waits for a click;
+// the script's frames still go on there at the frame rate, so that its
+// screenshots and its end work on that screen, until a click or Escape from
+// the script hands the wait its input.
+//
 // ParseScript         reads a script's text; false with "file:line: problem"
 // LoadScript          reads and parses a script file; false with the problem
 // StartScript         follows the commands from the next game frame on

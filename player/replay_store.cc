@@ -62,11 +62,6 @@ bool MakeFolders(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool Exists(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0;
-}
-
 }  // namespace
 
 std::string ReplayFolder() {
@@ -113,17 +108,22 @@ bool SaveReplay(const std::string& folder, const ReplayFile& replay, size_t keep
   }
   const std::string game = replay.GameName.empty() ? "game" : replay.GameName;
   const std::string first = ReplayFileName(game, replay.StartTime, replay.UtcOffset);
+  const std::string bytes = EncodeReplay(replay);
   std::string path = folder + "/" + first;
-  for (int n = 2; Exists(path); ++n) {
+  // A name is taken only when no file has it: a second game started in the
+  // same second gets "-2", and so on.
+  for (int n = 2;; ++n) {
+    const FileWriteResult result = WriteFileAtomically(path, bytes, FilePlacement::kCreateNew);
+    if (result.Status == FileWriteStatus::kWritten) break;
+    if (result.Status == FileWriteStatus::kFailed) {
+      error = "cannot write " + path + ": " + std::strerror(result.Error);
+      return false;
+    }
     if (n > kMaxSameSecond) {
       error = "too many replays started in the same second as " + first;
       return false;
     }
     path = folder + "/" + first.substr(0, first.size() - 4) + "-" + std::to_string(n) + ".zrp";
-  }
-  if (!ReplaceFileContents(path, EncodeReplay(replay))) {
-    error = "cannot write " + path + ": " + std::strerror(errno);
-    return false;
   }
   savedPath = path;
   KeepNewestReplays(folder, game, keep);

@@ -20,6 +20,7 @@
 #include "runtime/gfx2d/drawing.h"
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/input/input.h"
+#include "runtime/sound/device_loss.h"
 #include "runtime/sound/music.h"
 
 namespace {
@@ -149,6 +150,7 @@ void PresentFrame() {
   if (KeyDown(56) != 0 && KeyDown(62) != 0) EndProgramNormally();
 
   MusicLoopTick();
+  SoundDeviceTick();
   PumpWindowMessages();
   if (GraphicsReady()) DrawHostOverlay();
   SwapAndPace();

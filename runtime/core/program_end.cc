@@ -81,11 +81,15 @@ void DeleteErrorLog() {
 void AppendErrorLog(const char* text) {
   std::string line = text != nullptr ? text : "NULL";
   line += "\r\n";
-  std::string path = ErrorLogPath();
+  const std::string path = ErrorLogPath();
+  if (path.empty()) {
+    // No private folder to keep the log in: the line goes to stderr instead.
+    line.erase(line.size() - 2, 1);  // the "\r"
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    return;
+  }
   for (int attempt = 0; attempt < 5; ++attempt) {
-    int fd = path.empty() ? -1
-                          : open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
-                                 0600);
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
       size_t done = 0;
       while (done < line.size()) {
@@ -139,7 +143,8 @@ void EndProgram() {
       char line[128];
       std::snprintf(line, sizeof line, "Runtime error %d: %s", code, RuntimeErrorMeaning(code));
       std::fprintf(stderr, "%s\n", line);
-      if (Config().DebugMode == 0) AppendErrorLog(line);
+      // Without a log file the log is stderr, which already has the line.
+      if (Config().DebugMode == 0 && !ErrorLogPath().empty()) AppendErrorLog(line);
     }
 
     RunTeardownStep(TeardownStep::kChannels);

@@ -54,7 +54,8 @@ void DeleteErrorLog();
 
 // Appends one line (CR LF ended) to the log, opening and closing the file for
 // the line; a file that cannot be opened is retried 5 times, 100 ms apart,
-// then the line is dropped. A null text is written as "NULL".
+// then the line is dropped. A null text is written as "NULL". Without a
+// private folder the line goes to stderr (LF ended) at once.
 void AppendErrorLog(const char* text);
 
 // Sends "TX" + text to an attached debugger; nothing when none is attached.

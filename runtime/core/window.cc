@@ -20,6 +20,7 @@
 #include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprite_store.h"
 #include "runtime/input/input_events.h"
+#include "runtime/sound/device_loss.h"
 
 namespace {
 
@@ -400,6 +401,7 @@ void PumpWindowMessages() {
           default: break;
         }
         break;
+      case SDL_AUDIODEVICEREMOVED: SoundDeviceEvent(event); break;
       default:
         // Keyboard, text, mouse, joystick and controller events.
         if (event.type >= SDL_KEYDOWN && event.type < SDL_FINGERDOWN) InputHandleEvent(event);

@@ -1,13 +1,18 @@
 // The archive resolver: loose files first, then the archive appended to the
 // program file. Each member found is unpacked whole into the private
-// temporary folder; a reader keeps at most one such file alive. Anything
-// wrong with the archive makes the lookup fail quietly.
+// temporary folder, or into an anonymous memory file when no private folder
+// is usable or it cannot take the file (full, read-only), so that a packed
+// game plays either way; a reader keeps at most one such file alive.
+// Anything wrong with the archive makes the lookup fail quietly.
 #include "runtime/files/archive.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
@@ -19,10 +24,15 @@
 namespace {
 
 void ForgetTemporaryFile(ArchiveReader& reader) {
-  if (!reader.TemporaryFile.empty()) {
+  if (reader.MemoryFile >= 0) {
+    // A memory file vanishes with its last descriptor; a channel that opened
+    // it keeps its own.
+    close(reader.MemoryFile);
+    reader.MemoryFile = -1;
+  } else if (!reader.TemporaryFile.empty()) {
     unlink(reader.TemporaryFile.c_str());
-    reader.TemporaryFile.clear();
   }
+  reader.TemporaryFile.clear();
 }
 
 void RegisterArchiveTeardown() {
@@ -42,19 +52,56 @@ bool FindMember(int fd, ArchiveDirectory& dir, std::string_view key, ArchiveEntr
   return false;
 }
 
-// Writes the unpacked bytes to a fresh file; false (and no file) on failure.
-bool WriteTemporaryFile(const std::string& path, const UnpackedMember& member) {
+void SayCannotWrite(const std::string& path) {
+  std::printf("can't open \"%s\" for writing\n", path.c_str());
+  std::fflush(stdout);
+}
+
+// Writes the unpacked bytes to a fresh file; 0 on success, else the errno of
+// the failing step (and no file).
+int WriteTemporaryFile(const std::string& path, const UnpackedMember& member) {
   unlink(path.c_str());
   int fd = CreateFileNoFollow(path);
-  if (fd < 0) {
-    std::printf("can't open \"%s\" for writing\n", path.c_str());
-    std::fflush(stdout);
-    return false;
-  }
+  if (fd < 0) return errno;
+  errno = 0;
   bool ok = WriteAll(fd, member.Data.get(), member.Size);
-  ok = close(fd) == 0 && ok;
-  if (!ok) unlink(path.c_str());
-  return ok;
+  int error = ok ? 0 : (errno != 0 ? errno : EIO);
+  if (close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) unlink(path.c_str());
+  return error;
+}
+
+// The unpacked bytes in an anonymous memory file, sealed against change and
+// opened by path through /proc. The descriptor (kept by the reader) is
+// returned with the path, or -1 when either cannot be had.
+int WriteMemoryFile(const std::string& name, const UnpackedMember& member, std::string& path) {
+  // The name only labels the file in /proc listings, and may be 249 bytes at most.
+  const int fd = memfd_create(name.substr(0, 240).c_str(), MFD_CLOEXEC | MFD_ALLOW_SEALING);
+  if (fd < 0) return -1;
+  bool ok = WriteAll(fd, member.Data.get(), member.Size) &&
+            fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0;
+  path = "/proc/self/fd/" + std::to_string(fd);
+  if (ok) {
+    // Without /proc mounted the path leads nowhere, and the member is lost.
+    const int check = OpenForReading(path);
+    ok = check >= 0;
+    if (ok) close(check);
+  }
+  if (!ok) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Says once per run why members went to memory although a folder was there.
+void NoteFolderRefusedMember(const std::string& path, int error) {
+  static bool noted = false;
+  if (noted) return;
+  noted = true;
+  const std::string line =
+      "Can't write " + path + ": " + std::strerror(error) + "; archive members stay in memory";
+  AppendErrorLog(line.c_str());
 }
 
 }  // namespace
@@ -154,16 +201,24 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
 
   const std::string file = MemberTemporaryName(entry.DataOffset, entry.StoredSize, entry.Name);
   const std::string folder = PrivateTempFolder();
-  if (folder.empty()) {
-    // Without a private folder there is nowhere safe to unpack to.
-    std::printf("can't open \"%s\" for writing\n", file.c_str());
-    std::fflush(stdout);
-    return 0;
+  std::string path;
+  int error = ENOENT;
+  if (!folder.empty()) {
+    path = folder + "/" + file;
+    error = WriteTemporaryFile(path, member);
+    if (error != 0) NoteFolderRefusedMember(path, error);
   }
-  const std::string path = folder + "/" + file;
-  if (!WriteTemporaryFile(path, member)) return 0;
+  int memoryFile = -1;
+  if (error != 0) {
+    memoryFile = WriteMemoryFile(file, member, path);
+    if (memoryFile < 0) {
+      SayCannotWrite(folder.empty() ? file : folder + "/" + file);
+      return 0;
+    }
+  }
   RegisterArchiveTeardown();
   reader.TemporaryFile = path;
+  reader.MemoryFile = memoryFile;
   output = RtString(std::string_view(path));
   return 1;
 }

@@ -39,10 +39,12 @@ void CopyFileTo(const RtString& source, const RtString& destination) {
     return;
   }
 
-  unlink(to.c_str());
-  const int out = open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (out < 0) {
+  // The copy takes the destination's name only once complete, so a failed
+  // copy leaves the old destination as it was.
+  PendingFile out;
+  if (!BeginFileWrite(out, to)) {
     close(in);
+    LogFileWriteFailure(to, FileWriteResult{FileWriteStatus::kFailed, out.Error});
     return;
   }
   std::vector<char> block(size_t{1} << 16);
@@ -53,13 +55,14 @@ void CopyFileTo(const RtString& source, const RtString& destination) {
       ok = false;
       break;
     }
-    if (n > 0 && !WriteAll(out, block.data(), static_cast<size_t>(n))) {
-      ok = false;
-      break;
-    }
+    if (n > 0 && !WriteToPendingFile(out, block.data(), static_cast<size_t>(n))) break;
     if (static_cast<size_t>(n) < block.size()) break;
   }
   close(in);
-  ok = close(out) == 0 && ok;
-  if (!ok) unlink(to.c_str());
+  if (!ok) {
+    // The source could not be read: no fault of the destination's, nothing to log.
+    AbandonFileWrite(out);
+    return;
+  }
+  LogFileWriteFailure(to, CommitFileWrite(out, FilePlacement::kReplace));
 }

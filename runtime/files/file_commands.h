@@ -14,5 +14,6 @@ int32_t RemoveFile(const RtString& path);
 
 // Copies source to destination, replacing it. Nothing happens when the source
 // cannot be opened, or when both name the same file (which a copy would
-// destroy). A copy that fails part-way leaves no partial destination.
+// destroy). A copy that fails part-way leaves the old destination as it was
+// (and one log line when the destination could not be written).
 void CopyFileTo(const RtString& source, const RtString& destination);

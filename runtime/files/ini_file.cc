@@ -126,9 +126,11 @@ std::string IniText(const std::vector<IniSection>& sections) {
 void WriteBackIniFile() {
   IniStore& store = IniFile();
   if (!store.Dirty || store.Path.Empty()) return;
-  if (ReplaceFileContents(ToHostPath(store.Path.View()), IniText(store.Sections))) {
-    store.Dirty = false;
-  }
+  const std::string host = ToHostPath(store.Path.View());
+  const FileWriteResult result =
+      WriteFileAtomically(host, IniText(store.Sections), FilePlacement::kReplace);
+  LogFileWriteFailure(host, result);
+  if (result.Status == FileWriteStatus::kWritten) store.Dirty = false;
 }
 
 void IniOpen(const RtString& path) {

@@ -73,7 +73,10 @@ void WriteBackLineFile() {
     text += file.Lines[static_cast<size_t>(i)].View();
     text += "\r\n";
   }
-  if (ReplaceFileContents(ToHostPath(file.LinePath.View()), text)) file.Dirty = false;
+  const std::string host = ToHostPath(file.LinePath.View());
+  const FileWriteResult result = WriteFileAtomically(host, text, FilePlacement::kReplace);
+  LogFileWriteFailure(host, result);
+  if (result.Status == FileWriteStatus::kWritten) file.Dirty = false;
 }
 
 RtString LineGetText(const RtString& path, int32_t n) {

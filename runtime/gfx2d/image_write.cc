@@ -1,34 +1,42 @@
-// Image writers for SaveScreen and SaveSprite. A failed write removes what it
-// had written, so that no half file is left under the name asked for.
+// Image writers for SaveScreen and SaveSprite. Pictures are encoded in memory
+// and handed to the safe whole-file writer, so that a failed write leaves no
+// half file under the name asked for and keeps any older file of that name.
 #include "runtime/gfx2d/image_write.h"
 
 #include <png.h>
-#include <unistd.h>
 
 #include <csetjmp>
-#include <cstdio>
 #include <vector>
 
+#include "runtime/files/file_io.h"
 #include "runtime/gfx2d/image_decode.h"
 
 namespace {
 
-void PutLe16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
+void PutLe16(std::string& out, uint32_t v) {
+  out.push_back(static_cast<char>(v & 0xFF));
+  out.push_back(static_cast<char>((v >> 8) & 0xFF));
 }
-void PutLe32(std::vector<uint8_t>& out, uint32_t v) {
+void PutLe32(std::string& out, uint32_t v) {
   PutLe16(out, v & 0xFFFF);
   PutLe16(out, v >> 16);
 }
 
-void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void SilentError(png_structp png, png_const_charp) {
+  png_longjmp(png, 1);
+}
 void SilentWarning(png_structp, png_const_charp) {}
 
-bool WritePngRows(png_structp png, png_infop info, FILE* file, int32_t width, int32_t height,
+void AppendPngBytes(png_structp png, png_bytep data, png_size_t length) {
+  auto* out = static_cast<std::string*>(png_get_io_ptr(png));
+  out->append(reinterpret_cast<const char*>(data), length);
+}
+void FlushNothing(png_structp) {}
+
+bool WritePngRows(png_structp png, png_infop info, std::string& out, int32_t width, int32_t height,
                   bool withAlpha, png_bytep* rows) {
   if (setjmp(png_jmpbuf(png))) return false;
-  png_init_io(png, file);
+  png_set_write_fn(png, &out, AppendPngBytes, FlushNothing);
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
@@ -47,12 +55,13 @@ bool NameAsksForPng(std::string_view name) {
   return tail[0] == '.' && lower(tail[1]) == 'p' && lower(tail[2]) == 'n' && lower(tail[3]) == 'g';
 }
 
-bool WriteBmp(const std::string& hostPath, int32_t width, int32_t height, const uint8_t* rgba,
-              int32_t keyColour) {
+bool EncodeBmp(int32_t width, int32_t height, const uint8_t* rgba, int32_t keyColour,
+               std::string& bytes) {
+  bytes.clear();
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
   const uint32_t stride = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
   const uint32_t pixelBytes = stride * static_cast<uint32_t>(height);
-  std::vector<uint8_t> out;
+  std::string& out = bytes;
   out.reserve(54 + pixelBytes);
   out.push_back('B');
   out.push_back('M');
@@ -79,25 +88,18 @@ bool WriteBmp(const std::string& hostPath, int32_t width, int32_t height, const 
         g = static_cast<uint8_t>(keyColour >> 8);
         b = static_cast<uint8_t>(keyColour >> 16);
       }
-      out.push_back(b);
-      out.push_back(g);
-      out.push_back(r);
+      out.push_back(static_cast<char>(b));
+      out.push_back(static_cast<char>(g));
+      out.push_back(static_cast<char>(r));
     }
     for (uint32_t pad = static_cast<uint32_t>(width) * 3; pad < stride; ++pad) out.push_back(0);
-  }
-  FILE* file = std::fopen(hostPath.c_str(), "wb");
-  if (file == nullptr) return false;
-  const bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) {
-    unlink(hostPath.c_str());
-    return false;
   }
   return true;
 }
 
-bool WritePng(const std::string& hostPath, int32_t width, int32_t height, const uint8_t* rgba,
-              bool withAlpha) {
+bool EncodePng(int32_t width, int32_t height, const uint8_t* rgba, bool withAlpha,
+               std::string& bytes) {
+  bytes.clear();
   if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide) return false;
   const int channels = withAlpha ? 4 : 3;
   std::vector<uint8_t> packed(static_cast<size_t>(width) * height * channels);
@@ -108,15 +110,36 @@ bool WritePng(const std::string& hostPath, int32_t width, int32_t height, const 
   for (int32_t y = 0; y < height; ++y) {
     rows[static_cast<size_t>(y)] = packed.data() + static_cast<size_t>(y) * width * channels;
   }
-  FILE* file = std::fopen(hostPath.c_str(), "wb");
-  if (file == nullptr) return false;
   png_structp png =
       png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, SilentError, SilentWarning);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-  bool ok = png != nullptr && info != nullptr &&
-            WritePngRows(png, info, file, width, height, withAlpha, rows.data());
+  const bool ok = png != nullptr && info != nullptr &&
+                  WritePngRows(png, info, bytes, width, height, withAlpha, rows.data());
   if (png != nullptr) png_destroy_write_struct(&png, info != nullptr ? &info : nullptr);
-  ok = (std::fclose(file) == 0) && ok;
-  if (!ok) unlink(hostPath.c_str());
+  if (!ok) bytes.clear();
   return ok;
+}
+
+bool WriteBmp(const std::string& hostPath, int32_t width, int32_t height, const uint8_t* rgba,
+              int32_t keyColour) {
+  std::string bytes;
+  return EncodeBmp(width, height, rgba, keyColour, bytes) && ReplaceFileContents(hostPath, bytes);
+}
+
+bool WritePng(const std::string& hostPath, int32_t width, int32_t height, const uint8_t* rgba,
+              bool withAlpha) {
+  std::string bytes;
+  return EncodePng(width, height, rgba, withAlpha, bytes) && ReplaceFileContents(hostPath, bytes);
+}
+
+bool SaveImageFile(const std::string& hostPath, int32_t width, int32_t height, const uint8_t* rgba,
+                   bool pngAlpha, int32_t bmpKeyColour) {
+  std::string bytes;
+  const bool encoded = NameAsksForPng(hostPath)
+                           ? EncodePng(width, height, rgba, pngAlpha, bytes)
+                           : EncodeBmp(width, height, rgba, bmpKeyColour, bytes);
+  if (!encoded) return false;
+  const FileWriteResult result = WriteFileAtomically(hostPath, bytes, FilePlacement::kReplace);
+  LogFileWriteFailure(hostPath, result);
+  return result.Status == FileWriteStatus::kWritten;
 }

@@ -1,4 +1,6 @@
-// PNG decoding through libpng, from bytes already in memory. libpng reports
+// PNG decoding through libpng, from bytes already in memory: every colour
+// type and depth, palettes and grey expanded, a transparency chunk turned into
+// alpha, 16-bit channels cut to their high bytes. libpng reports
 // broken data by jumping back to the set-up point, so everything that owns
 // memory is created by the caller of that frame and only raw pointers are
 // used inside it.
@@ -77,8 +79,7 @@ Outcome ReadPng(png_structp png, png_infop info, MemoryReader* reader, std::vect
   out.Height = png_get_image_height(png, info);
   out.Channels = png_get_channels(png, info);
   const int finalDepth = png_get_bit_depth(png, info);
-  if (out.Channels == 2) return Outcome::kFailed;  // grey with alpha is not taken
-  if (out.Channels != 1 && out.Channels != 3 && out.Channels != 4) {
+  if (out.Channels < 1 || out.Channels > 4) {
     std::printf("File %s has unsupported color type.\n", name);
     std::printf("Types GRAY, RGB and RGB_ALPHA are supported.\n");
     return Outcome::kFailed;
@@ -150,6 +151,12 @@ bool DecodePng(const uint8_t* data, size_t size, int32_t key, ImageBuffer& image
         in += 3;
         break;
       }
+      // Grey with alpha: its own, or from a transparency chunk.
+      case 2:
+        out[0] = out[1] = out[2] = in[0];
+        out[3] = in[1];
+        in += 2;
+        break;
       default:
         out[0] = out[1] = out[2] = in[0];
         out[3] = 255;

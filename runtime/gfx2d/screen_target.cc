@@ -467,9 +467,8 @@ int32_t SaveScreen(const RtString& path) {
     std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
                 bottomUp.data() + static_cast<size_t>(height - 1 - y) * rowBytes, rowBytes);
   }
-  const std::string host = ToHostPath(path.View());
-  const bool ok = NameAsksForPng(path.View()) ? WritePng(host, width, height, rows.data(), false)
-                                              : WriteBmp(host, width, height, rows.data(), kNoColourKey);
+  const bool ok =
+      SaveImageFile(ToHostPath(path.View()), width, height, rows.data(), false, kNoColourKey);
   return ok ? 1 : 0;
 }
 
@@ -492,10 +491,8 @@ int32_t SaveSprite(const RtString& path, int32_t id) {
                 texels.data() + static_cast<size_t>(height - 1 - y) * texW * 4,
                 static_cast<size_t>(width) * 4);
   }
-  const std::string host = ToHostPath(path.View());
-  const bool ok = NameAsksForPng(path.View())
-                      ? WritePng(host, width, height, rows.data(), true)
-                      : WriteBmp(host, width, height, rows.data(), Sprites().TransparentColour);
+  const bool ok = SaveImageFile(ToHostPath(path.View()), width, height, rows.data(), true,
+                                Sprites().TransparentColour);
   return ok ? 1 : 0;
 }
 

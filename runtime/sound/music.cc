@@ -27,13 +27,31 @@ Mix_Music*& Piece() {
   return piece;
 }
 
-void ClosePiece() {
+// A piece held while the sound device is away: what it needs to go on.
+struct HeldPiece {
+  bool Held = false;
+  bool Loop = false;
+  bool Ended = false;          // it had played out (and does not loop)
+  double PositionSeconds = 0;  // where it was when the device went
+};
+
+HeldPiece& Held() {
+  static HeldPiece held;
+  return held;
+}
+
+void FreePiece() {
   Mix_Music*& piece = Piece();
   if (piece != nullptr) {
     Mix_HaltMusic();
     Mix_FreeMusic(piece);
     piece = nullptr;
   }
+}
+
+void ClosePiece() {
+  FreePiece();
+  Held() = HeldPiece{};
   Music().Loaded = false;
 }
 
@@ -73,6 +91,11 @@ void PlayMusic(const RtString& path, int32_t loop) {
   music.MusicPath = path;
   RtString resolved;
   if (ResolveMediaPath(MusicArchive(), path, resolved) != 1 || resolved.Empty()) return;
+  if (SoundDeviceAway()) {
+    // Starts from the beginning once the device is back.
+    Held() = HeldPiece{true, loop != 0, false, 0};
+    return;
+  }
   if (!SoundMixerOpen()) return;
 
   Mix_Music* piece = Mix_LoadMUS(ToHostPath(resolved.View()).c_str());
@@ -108,6 +131,8 @@ void SetMusicVolume(double volume) {
 
 int32_t MusicPlaying() {
   const MusicRecord& music = Music();
+  // A held piece counts as it did when the device went away.
+  if (Held().Held) return Held().Loop || !Held().Ended ? 1 : 0;
   if (Piece() == nullptr) return 0;
   if (music.MusicLoopEnd != 0) return 1;
   return Mix_PlayingMusic() != 0 ? 1 : 0;
@@ -129,4 +154,43 @@ void MusicLoopTick() {
   music.LengthMs = length;
   music.MusicLoopEnd = now + length;
   PlayFromStart();
+}
+
+void SuspendMusic() {
+  Mix_Music* piece = Piece();
+  if (piece == nullptr) return;
+  HeldPiece& held = Held();
+  held.Held = true;
+  held.Loop = Music().MusicLoopEnd != 0;
+  held.Ended = !held.Loop && Mix_PlayingMusic() == 0;
+  const double at = Mix_GetMusicPosition(piece);
+  held.PositionSeconds = at > 0 ? at : 0;
+  FreePiece();
+}
+
+void ResumeMusic() {
+  const HeldPiece held = Held();
+  Held() = HeldPiece{};
+  if (!held.Held) return;
+  MusicRecord& music = Music();
+  music.Loaded = false;
+  music.MusicLoopEnd = 0;
+  RtString resolved;
+  if (ResolveMediaPath(MusicArchive(), music.MusicPath, resolved) != 1 || resolved.Empty()) return;
+  Mix_Music* piece = Mix_LoadMUS(ToHostPath(resolved.View()).c_str());
+  if (piece == nullptr) return;
+  Piece() = piece;
+  music.Loaded = true;
+  const double length = PieceLengthMs(piece);
+  music.LengthMs = length > 0 ? length : kMinLengthMs;
+  if (held.Ended) return;
+  PlayFromStart();
+  if (held.PositionSeconds > 0) Mix_SetMusicPosition(held.PositionSeconds);
+  if (held.Loop) {
+    // The rest of this pass, then the loop goes on as before.
+    const double left = music.LengthMs - held.PositionSeconds * 1000.0;
+    music.MusicLoopEnd = NowMs() + std::max(left, 0.0);
+  }
+  if (music.MusicVolume < 0) music.MusicVolume = 1;
+  SendVolume(music.MusicVolume);
 }

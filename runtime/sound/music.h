@@ -23,6 +23,12 @@ int32_t MusicPlaying();
 // Restarts a looping piece whose length has elapsed; called by the frame loop.
 void MusicLoopTick();
 
+// The sound device going away and coming back (called by sound.cc): the
+// piece is let go with where it was, then opened again and played on from
+// there. A piece asked for meanwhile starts from its beginning.
+void SuspendMusic();
+void ResumeMusic();
+
 // What the music player holds between calls.
 struct MusicRecord {
   bool Loaded = false;      // a piece is open

@@ -1,7 +1,9 @@
 // The sound slots and the one audio device. SDL_mixer owns the device and
 // mixes the music; our effects mixer runs as its post-mix step on the same
 // buffer. The callback runs on SDL's audio thread, so the slot table and the
-// voices are touched only under one lock.
+// voices are touched only under one lock. A device that goes away is closed
+// and opened again later in the same format (device_loss.cc decides when);
+// the slots keep their sounds meanwhile.
 #include "runtime/sound/sound.h"
 
 #include <SDL.h>
@@ -39,6 +41,7 @@ struct SoundSystem {
   std::mutex Lock;
   int32_t Rate = 0;        // 0: no device
   bool MixerOpen = false;  // SDL_mixer's device is open (not offline)
+  bool Lost = false;       // the device went away; the slots wait for its return
   bool AudioInit = false;  // we initialised SDL's audio subsystem
   std::array<SoundSlot, kSlotCount> Slots;
   std::array<Voice, kSlotCount * kMaxVoices> Voices;  // slot s, voice v at s * 4 + v
@@ -139,6 +142,7 @@ void CloseSoundDevice() {
   SoundSystem& s = Sound();
   {
     std::lock_guard<std::mutex> hold(s.Lock);
+    s.Lost = false;
     for (int slot = 0; slot < kSlotCount; ++slot) {
       EmptySlot(s, slot);
       s.Slots[slot].SourcePath = "";
@@ -152,6 +156,55 @@ void CloseSoundDevice() {
     s.Rate = 0;
   }
   CloseMixerDevice();
+}
+
+bool CloseLostSoundDevice() {
+  SoundSystem& s = Sound();
+  if (!s.MixerOpen) return false;
+  // The music's decoder belongs to the device and goes first.
+  SuspendMusic();
+  Mix_SetPostMix(nullptr, nullptr);
+  Mix_CloseAudio();
+  s.MixerOpen = false;
+  std::lock_guard<std::mutex> hold(s.Lock);
+  s.Lost = true;
+  for (Voice& voice : s.Voices) {
+    voice.Playing = false;
+    voice.Position = 0;
+  }
+  return true;
+}
+
+bool ReopenSoundDevice() {
+  SoundSystem& s = Sound();
+  if (!s.Lost) return false;
+  // A restarted sound server is found again only by starting SDL's audio
+  // afresh; the default device may also be another one by now.
+  if (s.AudioInit) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    s.AudioInit = false;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  s.AudioInit = true;
+  // The same format as before, so the loaded sounds and the mixer fit as they are.
+  if (Mix_OpenAudioDevice(kDeviceRate, AUDIO_S16SYS, 2, kDeviceFrames, nullptr, 0) != 0) {
+    return false;
+  }
+  s.MixerOpen = true;
+  Mix_AllocateChannels(0);
+  {
+    std::lock_guard<std::mutex> hold(s.Lock);
+    s.Lost = false;
+  }
+  Mix_SetPostMix(PostMix, nullptr);
+  ResumeMusic();
+  return true;
+}
+
+bool SoundDeviceAway() {
+  SoundSystem& s = Sound();
+  std::lock_guard<std::mutex> hold(s.Lock);
+  return s.Lost;
 }
 
 int32_t SoundDeviceRate() {
@@ -213,7 +266,7 @@ int32_t PlaySound(int32_t slot, double pan, double volume) {
   SoundSystem& s = Sound();
   std::lock_guard<std::mutex> hold(s.Lock);
   SoundSlot& record = s.Slots[index];
-  if (s.Rate == 0 || record.VoiceCount == 0) return -1;
+  if (s.Rate == 0 || s.Lost || record.VoiceCount == 0) return -1;
 
   Voice* voice = &VoiceOf(s, index, record.NextVoice);
   if (voice->Playing) {
@@ -237,7 +290,7 @@ int32_t SoundPlaying(int32_t channel) {
   if (slot >= kSlotCount) return 0;
   SoundSystem& s = Sound();
   std::lock_guard<std::mutex> hold(s.Lock);
-  if (s.Rate == 0 || voice >= s.Slots[slot].VoiceCount) return 0;
+  if (s.Rate == 0 || s.Lost || voice >= s.Slots[slot].VoiceCount) return 0;
   return VoiceOf(s, slot, voice).Playing ? 1 : 0;
 }
 

@@ -6,8 +6,8 @@
 //   OpenSoundDevice     readies the music decoders
 //   LoadSound           1, or 0 (no device, no such file, not a playable WAV);
 //                       the slot is empty after a failure
-//   PlaySound           slot * 256 + voice, or -1 (no device, empty slot, or
-//                       a single-voice sound still playing)
+//   PlaySound           slot * 256 + voice, or -1 (no device, device away,
+//                       empty slot, or a single-voice sound still playing)
 //   SoundPlaying        1 while that voice plays; 0 for anything else
 //   StopAllSounds       stops and rewinds every voice
 // A negative slot number is a runtime error (7); numbers above 127 use 127.
@@ -41,3 +41,14 @@ void OpenSoundDeviceOffline(int32_t rate);
 void MixSoundOutput(int16_t* stereo, int32_t frames);
 // Releases the slots, then the device (the sound step of the program end).
 void CloseSoundDevice();
+
+// --- A device that goes away during play (see device_loss.h) ---
+// Closes the device after it was lost: voices stop, loaded sounds stay, the
+// music is held, and the commands go on without sound (PlaySound -1,
+// LoadSound still loads) until ReopenSoundDevice. False when no device was open.
+bool CloseLostSoundDevice();
+// Opens the default device again in the format it had and lets the held
+// music go on; false (still away) when it cannot.
+bool ReopenSoundDevice();
+// True between CloseLostSoundDevice and a successful ReopenSoundDevice.
+bool SoundDeviceAway();

@@ -135,10 +135,14 @@ TEST(PrivateTempFolder, IsCreatedPrivateAndRefusesLinks) {
   ASSERT_EQ(stat(folder.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
 
+  // A folder that others could enter is refused, not closed again: what they
+  // may have left in it would stay.
   chmod(folder.c_str(), 0755);
-  EXPECT_EQ(PrivateTempFolder(), folder);
+  EXPECT_EQ(PrivateTempFolder(), "");
   ASSERT_EQ(stat(folder.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  EXPECT_EQ(info.st_mode & 0777, 0755u);
+  chmod(folder.c_str(), 0700);
+  EXPECT_EQ(PrivateTempFolder(), folder);
 
   // Someone else's link in its place is not followed.
   std::filesystem::remove_all(folder);

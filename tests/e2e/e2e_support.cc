@@ -42,7 +42,18 @@ RunResult RunProgram(const RunRequest& request) {
   std::vector<std::string> env = {"PATH=/usr/bin:/bin", "SDL_AUDIODRIVER=dummy",
                                   "TMPDIR=" + request.Folder + "/tmp"};
   if (!request.NoDisplay) env.push_back("SDL_VIDEODRIVER=offscreen");
-  env.insert(env.end(), request.Env.begin(), request.Env.end());
+  // A variable of the request replaces the default of that name.
+  for (const std::string& entry : request.Env) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    const auto same = std::find_if(env.begin(), env.end(), [&](const std::string& e) {
+      return e.compare(0, name.size(), name) == 0;
+    });
+    if (same != env.end()) {
+      *same = entry;
+    } else {
+      env.push_back(entry);
+    }
+  }
   std::vector<char*> envp;
   for (std::string& entry : env) envp.push_back(entry.data());
   envp.push_back(nullptr);

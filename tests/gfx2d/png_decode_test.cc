@@ -100,8 +100,10 @@ TEST(PngDecode, GreyAndSixteenBitAreExpandedAndStripped) {
   ASSERT_TRUE(
       Decode(MakePng(1, 1, PNG_COLOR_TYPE_RGB, 16, {{0x12, 0x99, 0x34, 0x99, 0x56, 0x99}}), image));
   EXPECT_EQ(At(image, 0, 0), (Rgba{0x12, 0x34, 0x56, 255}));
-  // Grey with alpha is not taken.
-  EXPECT_FALSE(Decode(MakePng(1, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{10, 20}}), image));
+  // Grey with alpha keeps its alpha, and the key does not apply to it.
+  ASSERT_TRUE(Decode(MakePng(2, 1, PNG_COLOR_TYPE_GRAY_ALPHA, 8, {{10, 20, 0, 255}}), image, 0));
+  EXPECT_EQ(At(image, 0, 0), (Rgba{10, 10, 10, 20}));
+  EXPECT_EQ(At(image, 1, 0), (Rgba{0, 0, 0, 255}));
 }
 
 TEST(PngDecode, BrokenDataFails) {

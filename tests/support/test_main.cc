@@ -38,6 +38,9 @@ int main(int argc, char** argv) {
     std::string pattern = (base / "t-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return 1;
     setenv("TMPDIR", pattern.c_str(), 1);
+    // The desktop's runtime folder would be shared by every test process;
+    // tests that want one make their own.
+    unsetenv("XDG_RUNTIME_DIR");
     setenv("OMBREL_TEST_ISOLATED", "1", 1);
   }
   SetProgramExitHandler(ProgramEndOutsideADeathTest);
