@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <regex>
 #include <sstream>
 
 #include "player/replay_file.h"
@@ -126,16 +125,21 @@ struct Verdict {
 
 Verdict ReadVerdict(const std::string& out) {
   Verdict v;
-  std::smatch m;
-  const std::regex line(
-      R"(frames (\d+), scores((?: -?\d+)*| none), (ok|diverged at frame (\d+).*)\n)");
-  if (!std::regex_match(out, m, line)) return v;
-  v.Parsed = true;
-  v.Frames = static_cast<uint32_t>(std::stoul(m[1]));
-  std::istringstream scores(m[2]);
-  for (int32_t score; scores >> score;) v.Scores.push_back(score);
-  v.Ok = m[3] == "ok";
-  if (m[4].matched) v.DivergedAt = std::stoll(m[4]);
+  // "frames N, scores S1 S2, ok\n" or "..., diverged at frame F (why)\n"
+  const size_t scores = out.find(", scores");
+  const size_t verdict = out.find(", ", scores + 1);
+  if (out.rfind("frames ", 0) != 0 || scores == std::string::npos || verdict == std::string::npos ||
+      out.empty() || out.back() != '\n' || std::count(out.begin(), out.end(), '\n') != 1) {
+    return v;
+  }
+  v.Frames = static_cast<uint32_t>(std::stoul(out.substr(7, scores - 7)));
+  std::istringstream list(out.substr(scores + 8, verdict - scores - 8));
+  for (int32_t score; list >> score;) v.Scores.push_back(score);
+  const std::string rest = out.substr(verdict + 2);
+  v.Ok = rest == "ok\n";
+  const std::string diverged = "diverged at frame ";
+  if (rest.rfind(diverged, 0) == 0) v.DivergedAt = std::stoll(rest.substr(diverged.size()));
+  v.Parsed = v.Ok || v.DivergedAt >= 0;
   return v;
 }
 
