@@ -52,8 +52,9 @@ void EndRecordedRun() {
   // The program ended before the replay could start (no window, for one):
   // nothing was checked.
   if (verify && !progress.Started) {
+    const std::string log = ErrorLogPath();
     std::fprintf(stderr, "%s: the replay could not be played (see %s)\n", Run().Program.c_str(),
-                 ErrorLogPath().c_str());
+                 log.empty() ? "the log" : log.c_str());
     std::fflush(nullptr);
     std::_Exit(kExitReplayUnusable);
   }
@@ -70,10 +71,6 @@ void EndVerifyRun() {
 
 void EndWatchRun() {
   EndReplayRun(false);
-}
-
-std::string Hex(const Sha256Digest& digest) {
-  return Sha256Hex(digest);
 }
 
 bool IdentifyRunGame(const std::string& gameFile, GameFileIdentity& identity, std::string& error) {
@@ -107,8 +104,8 @@ int StartPlayback(const PlayerOptions& options, const std::string& program,
       std::fprintf(stderr,
                    "%s: %s was recorded on another game file: SHA-256 %s (%llu bytes), this one "
                    "is SHA-256 %s (%llu bytes); --force plays it anyway\n",
-                   program.c_str(), file.c_str(), Hex(replay.GameSha256).c_str(),
-                   static_cast<unsigned long long>(replay.GameSize), Hex(game.Sha256).c_str(),
+                   program.c_str(), file.c_str(), Sha256Hex(replay.GameSha256).c_str(),
+                   static_cast<unsigned long long>(replay.GameSize), Sha256Hex(game.Sha256).c_str(),
                    static_cast<unsigned long long>(game.Size));
       return kExitReplayUnusable;
     }
