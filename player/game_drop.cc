@@ -171,8 +171,15 @@ std::vector<std::string> DropRestartArguments(const std::string& droppedPath) {
   std::vector<std::string> arguments{run.Invocation.empty() ? run.Program : run.Invocation};
   for (size_t i = 0; i < run.Arguments.size(); ++i) {
     const int index = static_cast<int>(i) + 1;
-    if (index == run.Options.PathArgument || run.Arguments[i] == "--") continue;
-    arguments.push_back(run.Arguments[i]);
+    const std::string& argument = run.Arguments[i];
+    if (index == run.Options.PathArgument || argument == "--") continue;
+    if (argument == "--fullscreen" || argument == "--window") continue;
+    arguments.push_back(argument);
+  }
+  // The new game opens in the mode the window is in now, which Alt+Enter
+  // may have changed since the start.
+  if (const OpenGLZidaruva* gfx = Graphics(); gfx != nullptr && gfx->Window != nullptr) {
+    arguments.push_back(gfx->IsFullScreen != 0 ? "--fullscreen" : "--window");
   }
   arguments.push_back("--");
   arguments.push_back(droppedPath);

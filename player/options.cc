@@ -21,15 +21,96 @@ struct OptionReader {
     return false;
   }
 
-  // The argument of an option that takes one: the next word, whatever it is.
-  bool Value(std::string_view option, std::string& value) {
-    if (Index + 1 >= Argc || Argv[Index + 1] == nullptr || Argv[Index + 1][0] == '\0') {
-      return Fail(std::string(option) + " needs a replay FILE");
+  // The value of an option given as "--name VALUE" or "--name=VALUE": true
+  // when arg is that option (value then set, or Error when it is missing).
+  bool Value(std::string_view arg, std::string_view name, std::string& value, bool& missing) {
+    missing = false;
+    if (arg == name) {
+      if (Index + 1 >= Argc || Argv[Index + 1] == nullptr) {
+        missing = true;
+        Error = std::string(name) + " wants a value (see --help)";
+        return true;
+      }
+      value = Argv[++Index];
+      return true;
     }
-    value = Argv[++Index];
-    return true;
+    if (arg.size() > name.size() && arg.substr(0, name.size()) == name && arg[name.size()] == '=') {
+      value = std::string(arg.substr(name.size() + 1));
+      return true;
+    }
+    return false;
   }
 };
+
+// A whole number of 1 to 8 digits and nothing else.
+bool ParseScale(const std::string& text, int32_t& scale) {
+  if (text.empty() || text.size() > 8) return false;
+  int32_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + (c - '0');
+  }
+  if (value < kMinWindowScale || value > kMaxWindowScale) return false;
+  scale = value;
+  return true;
+}
+
+// The display options; true when arg was one of them (false in `handled`
+// otherwise), with Error set for a bad value.
+bool ReadDisplayOption(OptionReader& in, std::string_view arg, DisplayRequest& display,
+                       bool& handled) {
+  handled = true;
+  std::string value;
+  bool missing = false;
+  if (arg == "--window" || arg == "--fullscreen") {
+    display.FullScreen = arg == "--fullscreen";
+  } else if (in.Value(arg, "--scale", value, missing)) {
+    if (missing) return false;
+    int32_t scale = 0;
+    if (!ParseScale(value, scale)) {
+      return in.Fail("--scale wants a whole number from 1 to 8, not \"" + value + "\"");
+    }
+    display.Scale = scale;
+  } else if (in.Value(arg, "--scale-mode", value, missing)) {
+    if (missing) return false;
+    ScaleMode mode = ScaleMode::kInteger;
+    if (!ParseScaleMode(value, mode)) {
+      return in.Fail("--scale-mode wants integer, fit or stretch, not \"" + value + "\"");
+    }
+    display.Mode = mode;
+  } else if (in.Value(arg, "--filter", value, missing)) {
+    if (missing) return false;
+    ScaleFilter filter = ScaleFilter::kNearest;
+    if (!ParseScaleFilter(value, filter)) {
+      return in.Fail("--filter wants nearest or linear, not \"" + value + "\"");
+    }
+    display.Filter = filter;
+  } else {
+    handled = false;
+  }
+  return true;
+}
+
+// The replay options; as ReadDisplayOption.
+bool ReadReplayOption(OptionReader& in, std::string_view arg, PlayerOptions& options,
+                      bool& handled) {
+  handled = true;
+  bool missing = false;
+  if (arg == "--no-record") {
+    options.NoRecord = true;
+  } else if (arg == "--force") {
+    options.Force = true;
+  } else if (in.Value(arg, "--replay", options.ReplayFile, missing)) {
+    if (missing) return false;
+    if (options.ReplayFile.empty()) return in.Fail("--replay needs a replay FILE, not \"\"");
+  } else if (in.Value(arg, "--verify", options.VerifyFile, missing)) {
+    if (missing) return false;
+    if (options.VerifyFile.empty()) return in.Fail("--verify needs a replay FILE, not \"\"");
+  } else {
+    handled = false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -48,16 +129,11 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
         options.Help = true;
       } else if (arg == "-V" || arg == "--version") {
         options.Version = true;
-      } else if (arg == "--no-record") {
-        options.NoRecord = true;
-      } else if (arg == "--replay") {
-        if (!in.Value(arg, options.ReplayFile)) return false;
-      } else if (arg == "--verify") {
-        if (!in.Value(arg, options.VerifyFile)) return false;
-      } else if (arg == "--force") {
-        options.Force = true;
       } else {
-        return in.Fail("unknown option \"" + std::string(arg) + "\" (see --help)");
+        bool handled = false;
+        if (!ReadReplayOption(in, arg, options, handled)) return false;
+        if (!handled && !ReadDisplayOption(in, arg, options.Display, handled)) return false;
+        if (!handled) return in.Fail("unknown option \"" + std::string(arg) + "\" (see --help)");
       }
       continue;
     }
@@ -91,6 +167,14 @@ std::string PlayerUsage(const std::string& program) {
          "Options:\n"
          "  -h, --help       show this help and exit\n"
          "  -V, --version    show the program's name and version and exit\n"
+         "  --scale N        open the window at N times 640 x 480, N from 1 to 8\n"
+         "                   (default: the largest that fits the desktop)\n"
+         "  --window         start in a window (the default)\n"
+         "  --fullscreen     start in full screen; Alt+Enter or F11 switch at any time\n"
+         "  --scale-mode M   how the picture fills the window: integer (default: the\n"
+         "                   largest whole-number scale, sharp and centred), fit (as\n"
+         "                   large as fits, aspect kept) or stretch (the whole window)\n"
+         "  --filter F       nearest (default: sharp pixels) or linear (smoothed)\n"
          "  --no-record      do not record the games played (by default every game is\n"
          "                   recorded into $XDG_DATA_HOME/zorax/replays/, the newest 50\n"
          "                   of each game kept)\n"
@@ -102,6 +186,10 @@ std::string PlayerUsage(const std::string& program) {
          "  --force          with --replay or --verify: play it although the game file\n"
          "                   differs from the one it was recorded on\n"
          "  --               end of options: what follows is PATH\n"
+         "\n"
+         "Keys besides the game's: Alt+Enter or F11 switch between window and full\n"
+         "screen, F12 saves a screenshot (640 x 480 PNG) into the pictures folder's\n"
+         "Zorax folder.\n"
          "\n"
          "Exit codes:\n"
          "  0  the game ended, however it ended (also after \"Load Error!\")\n"

@@ -10,6 +10,8 @@
 
 #include <string>
 
+#include "runtime/core/display_config.h"
+
 // Exit codes of the player. A game that ends, however it ends, gives 0.
 constexpr int kExitNormal = 0;
 constexpr int kExitUsage = 2;  // a bad option, a PATH without a game
@@ -23,6 +25,7 @@ struct PlayerOptions {
   bool Version = false;
   std::string Path;        // "": the game next to the program or packed into it
   int PathArgument = 0;    // the index of PATH in argv, 0 when there is none
+  DisplayRequest Display;  // --scale, --window / --fullscreen, --scale-mode, --filter
   bool NoRecord = false;   // --no-record: the games played are not recorded
   std::string ReplayFile;  // --replay FILE: play a recorded game
   std::string VerifyFile;  // --verify FILE: check a recorded game headless

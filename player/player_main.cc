@@ -8,6 +8,7 @@
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
+#include "player/display_keys.h"
 #include "player/game_drop.h"
 #include "player/game_locator.h"
 #include "player/options.h"
@@ -66,6 +67,12 @@ int main(int argc, char** argv) {
     media.ArchiveFile = run.Where.ArchiveFile;
     SetGameFileName(run.Where.GameFile);
   }
+
+  // How the window shows the game, and the player's own keys (Alt+Enter,
+  // F11, F12; screenshots are named after the game).
+  RequestedDisplay() = run.Options.Display;
+  SetScreenshotGame(run.GameName);
+  InstallDisplayKeys();
 
   if (const int code = PrepareReplayRun(run); code >= 0) return code;
   StartScriptFromEnvironment();

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "player/user_folders.h"
 #include "runtime/files/file_io.h"
 
 namespace {
@@ -65,12 +66,8 @@ bool MakeFolders(const std::string& path) {
 }  // namespace
 
 std::string ReplayFolder() {
-  // Relative values are to be ignored, as the XDG base directories say.
-  const char* data = std::getenv("XDG_DATA_HOME");
-  if (data != nullptr && data[0] == '/') return std::string(data) + "/zorax/replays";
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/zorax/replays";
-  return "";
+  const std::string data = DataHome();
+  return data.empty() ? "" : data + "/zorax/replays";
 }
 
 std::string ReplayGameName(const std::string& name) {
@@ -99,7 +96,7 @@ std::string ReplayFileName(const std::string& game, int64_t startTime, int32_t u
 bool SaveReplay(const std::string& folder, const ReplayFile& replay, size_t keep,
                 std::string& savedPath, std::string& error) {
   if (folder.empty() || folder[0] != '/') {
-    error = "no folder for replays (neither XDG_DATA_HOME nor HOME is set)";
+    error = "no folder for replays (no XDG_DATA_HOME and no home folder)";
     return false;
   }
   if (!MakeFolders(folder)) {

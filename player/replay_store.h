@@ -3,8 +3,7 @@
 // <game>-<YYYYMMDD-HHMMSS>.zrp after the local time the game started, and
 // only the newest few per game.
 //
-// ReplayFolder        the folder for this user; "" when neither XDG_DATA_HOME
-//                     nor HOME gives one
+// ReplayFolder        DataHome()/zorax/replays; "" when no home is known
 // ReplayGameName      the game's name made safe for a file name: letters,
 //                     digits, "-", "_" and "." (not first), at most 64 bytes
 // ReplayFileName      "<game>-<YYYYMMDD-HHMMSS>.zrp" for a start time

@@ -12,7 +12,6 @@
 #include <thread>
 
 #include "runtime/core/config.h"
-#include "runtime/core/gl_api.h"
 #include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
@@ -102,9 +101,8 @@ int SwapAndPace() {
   if (!GraphicsReady()) return 1;
   EndCurrentScreen();
   FlushPendingPoints();
+  ShowBackBuffer();
   OpenGLZidaruva& gfx = *Graphics();
-  SDL_GL_SwapWindow(gfx.Window);
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
   const double start = NowMs();
   double now = start;
@@ -152,7 +150,13 @@ void PresentFrame() {
   MusicLoopTick();
   SoundDeviceTick();
   PumpWindowMessages();
-  if (GraphicsReady()) DrawHostOverlay();
+  if (GraphicsReady()) {
+    // The host's overlay draws on (and may read) the finished back buffer,
+    // not on a screen target the game left in use.
+    EndCurrentScreen();
+    FlushPendingPoints();
+    DrawHostOverlay();
+  }
   SwapAndPace();
 
   if (GraphicsReady()) {

@@ -151,6 +151,9 @@ void EndProgram() {
     ChangeToProgramFolder();
     // The timer resolution needs no restoring on this platform.
     RunTeardownStep(TeardownStep::kMusic);
+    // The graphics context goes with its textures and framebuffers first.
+    RunTeardownStep(TeardownStep::kScreenTargets);
+    RunTeardownStep(TeardownStep::kSprites);
     RunTeardownStep(TeardownStep::kGraphics);
     RunTeardownStep(TeardownStep::kInput);
     RunTeardownStep(TeardownStep::kSound);

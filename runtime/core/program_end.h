@@ -66,7 +66,9 @@ void DebugOutput(const char* text);
 enum class TeardownStep : int {
   kChannels = 0,   // close every open file channel and write back open text files
   kMusic,          // stop and close the music
-  kGraphics,       // textures, rendering context and window
+  kScreenTargets,  // framebuffers of the screen targets and the background image
+  kSprites,        // the sprite store's textures
+  kGraphics,       // rendering context and window
   kInput,          // input devices and state
   kSound,          // sound slots, then the sound device
   kNetwork,        // network state (nothing in this runtime)

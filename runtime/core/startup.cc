@@ -7,12 +7,15 @@
 #include <cstdlib>
 
 #include "runtime/core/config.h"
+#include "runtime/core/display_config.h"
 #include "runtime/core/frame.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/core/window.h"
 #include "runtime/files/archive.h"
 #include "runtime/gfx2d/drawing.h"
+#include "runtime/gfx2d/screen_target.h"
+#include "runtime/gfx2d/sprite_store.h"
 #include "runtime/gfx2d/text.h"
 #include "runtime/input/input.h"
 #include "runtime/sound/sound.h"
@@ -70,6 +73,9 @@ void StartRuntime(const RtString& title) {
     AppendErrorLog("No window: start-up stopped");
     EndProgramNormally();
   }
+  // The sprite store and the screen targets live in the window's context.
+  StartSpriteStore();
+  StartScreenTargets();
   SetWindowTitle(title);
 
   AppendErrorLog("Init Input");
@@ -84,11 +90,14 @@ void StartRuntime(const RtString& title) {
   SeedRandom(StartSeed());
 
   AppendErrorLog("Init Window");
-  if (config.FullScreen == 0) {
+  // The host's display block may ask for full screen; the fixed
+  // configuration alone never does.
+  if (config.FullScreen == 0 && !ApplyDisplayDefaults(RequestedDisplay()).FullScreen) {
     EnterWindowedMode();
   } else {
     EnterFullScreenMode();
   }
+  SetView2D(0, 0, 0, 0);
 
   OpenInputDevices(config.HideMouse);
   OpenSoundDevice();

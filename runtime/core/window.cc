@@ -1,11 +1,16 @@
 // The window and its OpenGL context on SDL2. The window is made once at
-// start-up; a full-screen switch changes the display mode of the same window,
-// so the context and every texture survive it.
+// start-up and may be resized; full screen is the desktop's own size (no
+// display-mode change), so the context and every texture survive a switch.
+// The game draws on the logical screen (the configured screen size): into a
+// framebuffer object that each present shows scaled in the window, or, when
+// the window shows it one to one (and on a driver without framebuffer
+// objects), straight into the window as it always did.
 #include "runtime/core/window.h"
 
 #include <SDL.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,11 +19,10 @@
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
 #include "runtime/core/host_hooks.h"
+#include "runtime/core/logical_screen.h"
+#include "runtime/core/present_layout.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
-#include "runtime/gfx2d/drawing.h"
-#include "runtime/gfx2d/screen_target.h"
-#include "runtime/gfx2d/sprite_store.h"
 #include "runtime/input/input_events.h"
 #include "runtime/sound/device_loss.h"
 
@@ -26,6 +30,11 @@ namespace {
 
 std::unique_ptr<OpenGLZidaruva> g_graphics;
 bool g_softwareWarningShown = false;
+bool g_logicalFramebufferAllowed = true;
+bool g_fullScreenAllowed = true;
+
+// The smallest window a player can drag it to, as a fraction of the logical size.
+constexpr int32_t kSmallestWindowDivisor = 4;
 
 RtString& TitleText() {
   static RtString title;
@@ -143,9 +152,11 @@ void SetContextAttributes(int samples) {
 // One attempt at window plus context; false leaves nothing behind.
 bool MakeWindowAndContext(OpenGLZidaruva& gfx, int samples) {
   SetContextAttributes(samples);
-  SDL_Window* window = SDL_CreateWindow("Ombrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        gfx.ClientWidth, gfx.ClientHeight,
-                                        SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  // A high-DPI drawable, so that a scaled desktop gets a sharp picture.
+  SDL_Window* window = SDL_CreateWindow(
+      "Ombrel", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, gfx.WindowedWidth,
+      gfx.WindowedHeight,
+      SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (window == nullptr) return false;
   SDL_GLContext context = SDL_GL_CreateContext(window);
   if (context == nullptr) context = SDL_GL_CreateContext(window);  // one retry, as a driver may need
@@ -169,6 +180,43 @@ void PauseForFocus(bool active) {
     RtString caption = TitleText() + " <pause>";
     if (gfx != nullptr && gfx->Window != nullptr) SDL_SetWindowTitle(gfx->Window, caption.CStr());
     Flags().Paused = 1;
+  }
+}
+
+// Drawing goes straight into the window when nothing needs scaling.
+bool OneToOne(const PresentLayout& layout) {
+  return layout.DrawableWidth == layout.LogicalWidth &&
+         layout.DrawableHeight == layout.LogicalHeight &&
+         layout.Picture == PixelRect{0, 0, layout.LogicalWidth, layout.LogicalHeight};
+}
+
+void RefreshPresentLayout() {
+  const OpenGLZidaruva* gfx = Graphics();
+  if (gfx == nullptr || gfx->Window == nullptr) return;
+  int windowWidth = 0, windowHeight = 0, drawableWidth = 0, drawableHeight = 0;
+  SDL_GetWindowSize(gfx->Window, &windowWidth, &windowHeight);
+  SDL_GL_GetDrawableSize(gfx->Window, &drawableWidth, &drawableHeight);
+  SetCurrentPresentLayout(MakePresentLayout(gfx->ClientWidth, gfx->ClientHeight, windowWidth,
+                                            windowHeight, drawableWidth, drawableHeight,
+                                            gfx->Display.Mode));
+}
+
+// Where the next frame is drawn: straight into the window while it shows
+// the logical screen one to one (or there is no logical framebuffer), as
+// the player always drew, at no cost; else into the logical framebuffer.
+// Decided between frames only, so that a frame is drawn into one place from
+// start to end. A frame drawn straight in while the window changed size is
+// still shown scaled, from the window's corner; a driver that drops the
+// window's content on a resize shows that one frame wrong, the next right.
+void ChooseBackBuffer() {
+  OpenGLZidaruva& gfx = *Graphics();
+  gfx.DrawingDirect = (LogicalScreenFramebuffer() == 0 || OneToOne(CurrentPresentLayout())) ? 1 : 0;
+  BindBackBuffer();
+}
+
+void RestoreWindowedSize(OpenGLZidaruva& gfx) {
+  if (gfx.WindowedWidth > 0 && gfx.WindowedHeight > 0) {
+    SDL_SetWindowSize(gfx.Window, gfx.WindowedWidth, gfx.WindowedHeight);
   }
 }
 
@@ -225,10 +273,15 @@ int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int3
 
   auto gfx = std::make_unique<OpenGLZidaruva>();
   gfx->FrameInterval = FrameIntervalFor(frameRate);
+  gfx->Display = ApplyDisplayDefaults(RequestedDisplay());
   SDL_DisplayMode desktop{};
   const bool haveDesktop = SDL_GetDesktopDisplayMode(0, &desktop) == 0;
   gfx->ClientWidth = width > 0 ? width : (haveDesktop ? desktop.w : 640);
   gfx->ClientHeight = height > 0 ? height : (haveDesktop ? desktop.h : 480);
+  SDL_Rect usable{};
+  if (SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = SDL_Rect{};
+  StartWindowSize(gfx->ClientWidth, gfx->ClientHeight, usable.w, usable.h, gfx->Display.Scale,
+                  gfx->WindowedWidth, gfx->WindowedHeight);
   gfx->ColourBits =
       colourBits != 0 ? colourBits
                       : (haveDesktop ? static_cast<int32_t>(SDL_BITSPERPIXEL(desktop.format)) : 32);
@@ -256,10 +309,26 @@ int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int3
   g_graphics = std::move(gfx);
   LookUpExtensions();
 
-  SDL_ShowWindow(g_graphics->Window);
-  g_graphics->Ready = 1;
-  StartSpriteStore();
-  SetView2D(0, 0, 0, 0);
+  OpenGLZidaruva& graphics = *g_graphics;
+  const bool logicalScreen = g_logicalFramebufferAllowed &&
+                             CreateLogicalScreen(graphics.ClientWidth, graphics.ClientHeight);
+  // Without a logical framebuffer the picture is drawn in the window's
+  // corner before it is scaled, so the window must hold it whole.
+  const int32_t divisor = logicalScreen ? kSmallestWindowDivisor : 1;
+  SDL_SetWindowMinimumSize(graphics.Window, std::max(1, graphics.ClientWidth / divisor),
+                           std::max(1, graphics.ClientHeight / divisor));
+  if (!logicalScreen) {
+    graphics.WindowedWidth = std::max(graphics.WindowedWidth, graphics.ClientWidth);
+    graphics.WindowedHeight = std::max(graphics.WindowedHeight, graphics.ClientHeight);
+    RestoreWindowedSize(graphics);
+  }
+
+  SDL_ShowWindow(graphics.Window);
+  graphics.Ready = 1;
+  RefreshPresentLayout();
+  ChooseBackBuffer();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  SetTargetView(0, 0, 0, 0);
   SetTeardownHook(TeardownStep::kGraphics, TeardownGraphics);
   SetTeardownHook(TeardownStep::kWindow, TeardownWindow);
   return 1;
@@ -273,40 +342,35 @@ void SetWindowTitle(const RtString& title) {
 
 const RtString& WindowTitle() { return TitleText(); }
 
+// The mode switches change only how the window shows the logical screen:
+// the view, the textures and whatever is being drawn stay as they are, so a
+// switch may come at any moment of a frame.
 int EnterWindowedMode() {
   OpenGLZidaruva* gfx = Graphics();
   if (gfx == nullptr || gfx->Window == nullptr) return 1;
-  if (gfx->IsFullScreen) SDL_SetWindowFullscreen(gfx->Window, 0);
+  if (gfx->IsFullScreen) {
+    SDL_SetWindowFullscreen(gfx->Window, 0);
+    RestoreWindowedSize(*gfx);
+  }
   SDL_SetWindowBordered(gfx->Window, SDL_TRUE);
-  SDL_SetWindowSize(gfx->Window, gfx->ClientWidth, gfx->ClientHeight);
   SDL_ShowWindow(gfx->Window);
   SDL_RaiseWindow(gfx->Window);
   gfx->IsFullScreen = 0;
-  SetView2D(0, 0, 0, 0);
+  RefreshPresentLayout();
   return 1;
 }
 
 int EnterFullScreenMode() {
   OpenGLZidaruva* gfx = Graphics();
   if (gfx == nullptr || gfx->Window == nullptr) return 0;
-
-  // Only a display mode of exactly the client size keeps one pixel per pixel.
-  const int display = SDL_GetWindowDisplayIndex(gfx->Window);
-  SDL_DisplayMode chosen{};
-  bool found = false;
-  bool sameDepth = false;
-  const int modes = display >= 0 ? SDL_GetNumDisplayModes(display) : 0;
-  for (int i = 0; i < modes && !sameDepth; ++i) {
-    SDL_DisplayMode mode{};
-    if (SDL_GetDisplayMode(display, i, &mode) != 0) continue;
-    if (mode.w != gfx->ClientWidth || mode.h != gfx->ClientHeight) continue;
-    // The depth asked for if the display has it, else the size in any depth.
-    sameDepth = static_cast<int32_t>(SDL_BITSPERPIXEL(mode.format)) == gfx->ColourBits;
-    if (!found || sameDepth) chosen = mode;
-    found = true;
+  if (gfx->IsFullScreen == 0) {
+    // The size to come back to.
+    SDL_GetWindowSize(gfx->Window, &gfx->WindowedWidth, &gfx->WindowedHeight);
   }
-  if (!found || SDL_SetWindowDisplayMode(gfx->Window, &chosen) != 0 ||
-      SDL_SetWindowFullscreen(gfx->Window, SDL_WINDOW_FULLSCREEN) != 0) {
+  // Desktop full screen: the display keeps its mode and the picture is
+  // scaled into it like into any window.
+  if (!g_fullScreenAllowed ||
+      SDL_SetWindowFullscreen(gfx->Window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
     if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
     AppendErrorLog("No Fullscreen Mode available");
     EnterWindowedMode();
@@ -314,17 +378,38 @@ int EnterFullScreenMode() {
   }
   SDL_RaiseWindow(gfx->Window);
   gfx->IsFullScreen = 1;
-  SetView2D(0, 0, 0, 0);
+  RefreshPresentLayout();
   return 1;
+}
+
+int ToggleFullScreen() {
+  const OpenGLZidaruva* gfx = Graphics();
+  if (gfx == nullptr || gfx->Window == nullptr) return 0;
+  if (gfx->IsFullScreen != 0) {
+    EnterWindowedMode();
+    return 0;
+  }
+  return EnterFullScreenMode();
 }
 
 int HideGraphicsWindow() {
   OpenGLZidaruva* gfx = Graphics();
   if (gfx == nullptr || gfx->Window == nullptr) return 1;
-  if (gfx->IsFullScreen) SDL_SetWindowFullscreen(gfx->Window, 0);
+  if (gfx->IsFullScreen) {
+    SDL_SetWindowFullscreen(gfx->Window, 0);
+    RestoreWindowedSize(*gfx);
+  }
   SDL_HideWindow(gfx->Window);
   gfx->IsFullScreen = 0;
   return 1;
+}
+
+void SetLogicalFramebufferAllowed(bool allowed) {
+  g_logicalFramebufferAllowed = allowed;
+}
+
+void SetFullScreenAllowed(bool allowed) {
+  g_fullScreenAllowed = allowed;
 }
 
 void SetDrawTargetSize(int32_t width, int32_t height) {
@@ -334,9 +419,8 @@ void SetDrawTargetSize(int32_t width, int32_t height) {
   gfx->TargetHeight = height;
 }
 
-void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+void SetTargetView(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
   OpenGLZidaruva& gfx = *Graphics();
   if (width < 1 || height < 1) {
     width = gfx.TargetWidth;
@@ -373,7 +457,6 @@ void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
   glHint(GL_POLYGON_SMOOTH_HINT, GL_NICEST);
 
   glBindTexture(GL_TEXTURE_2D, 0);
-  SetSmoothing(1);
 
   if (GlExt().ActiveTexture != nullptr) {
     GlExt().ActiveTexture(GL_TEXTURE1_ARB);
@@ -386,6 +469,35 @@ void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
   }
 }
 
+void BindBackBuffer() {
+  if (GlExt().BindFramebuffer == nullptr) return;
+  const OpenGLZidaruva* gfx = Graphics();
+  const bool direct = gfx == nullptr || gfx->DrawingDirect != 0;
+  GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, direct ? 0 : LogicalScreenFramebuffer());
+}
+
+void ComposeWindowPicture() {
+  if (!GraphicsReady()) return;
+  const OpenGLZidaruva& gfx = *Graphics();
+  // Sizes are read again for every frame, so that a resized window, a
+  // switch of display or a new DPI shows right on the next frame.
+  RefreshPresentLayout();
+  const PresentLayout& layout = CurrentPresentLayout();
+  if (gfx.DrawingDirect == 0) {
+    PresentFromFramebuffer(layout, gfx.Display.Filter);
+  } else if (!OneToOne(layout)) {
+    PresentFromWindowCorner(layout, gfx.Display.Filter);
+  }
+}
+
+void ShowBackBuffer() {
+  if (!GraphicsReady()) return;
+  ComposeWindowPicture();
+  SDL_GL_SwapWindow(Graphics()->Window);
+  ChooseBackBuffer();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
 void PumpWindowMessages() {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
@@ -394,6 +506,9 @@ void PumpWindowMessages() {
       case SDL_QUIT:
         EndProgram();
       case SDL_WINDOWEVENT:
+        // Resized, moved to another display, shown again: the mouse maps
+        // through the new sizes from now on.
+        RefreshPresentLayout();
         switch (event.window.event) {
           case SDL_WINDOWEVENT_CLOSE: EndProgram();
           case SDL_WINDOWEVENT_FOCUS_LOST: PauseForFocus(false); break;
@@ -412,11 +527,8 @@ void PumpWindowMessages() {
 
 void DestroyGraphicsWindow() {
   if (g_graphics == nullptr) return;
-  if (g_graphics->Ready) {
-    FlushPendingPoints();
-    ReleaseScreenTargets();
-    ReleaseSpriteTextures();
-  }
+  if (g_graphics->Ready) DestroyLogicalScreen();
+  SetCurrentPresentLayout(PresentLayout{});
   g_graphics->Ready = 0;
   g_graphics.reset();
   SetTeardownHook(TeardownStep::kGraphics, nullptr);

@@ -196,6 +196,14 @@ void ResetDrawingState() {
   glBindTexture(GL_TEXTURE_2D, 0);
 }
 
+void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (!GraphicsReady()) return;
+  // Points waiting to be drawn belong to the view they were set in.
+  FlushPendingPoints();
+  SetTargetView(x, y, width, height);
+  SetSmoothing(1);
+}
+
 void ClearScreen() {
   DiscardBackground();
   if (!GraphicsReady()) return;

@@ -3,6 +3,8 @@
 // empty slots draw nothing. Slot numbers outside 0..65535 end the program with
 // runtime error 7.
 //
+// SetView2D            viewport + pixel projection on the current target (y from the top);
+//                      a size below 1 selects the whole target; sprite smoothing back on
 // ClearScreen          discards the background image and clears the current target to black
 // SetAlphaMode         0 opaque; > 0 additive with alpha min(mode, 1); < 0 translucent with
 //                      alpha min(-mode, 1); lasts until the next PresentFrame
@@ -26,6 +28,7 @@
 
 #include <cstdint>
 
+void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height);
 void ClearScreen();
 void SetAlphaMode(double mode);
 void DrawSprite(int32_t id, int32_t x, int32_t y);

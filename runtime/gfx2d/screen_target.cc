@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "runtime/core/gl_api.h"
+#include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/core/window.h"
 #include "runtime/files/archive.h"
@@ -67,8 +68,11 @@ void BindFramebufferOf(int32_t screen) {
   const GlEntryPoints& gl = GlExt();
   if (gl.BindFramebuffer == nullptr) return;
   ScreenState& state = State();
-  const bool bound = screen >= 0 && state.CurrentUsesFramebuffer;
-  gl.BindFramebuffer(GL_FRAMEBUFFER_EXT, bound ? state.Screens[static_cast<size_t>(screen)].Framebuffer : 0);
+  if (screen >= 0 && state.CurrentUsesFramebuffer) {
+    gl.BindFramebuffer(GL_FRAMEBUFFER_EXT, state.Screens[static_cast<size_t>(screen)].Framebuffer);
+  } else {
+    BindBackBuffer();
+  }
 }
 
 // A framebuffer with the texture as colour and a depth renderbuffer of the
@@ -171,6 +175,20 @@ std::array<uint8_t, 3> KeyAsStored() {
   return {stored[0], stored[1], stored[2]};
 }
 
+// The lower-left width x height pixels of the bound framebuffer, RGBA, rows
+// from the top.
+void ReadRowsFromTop(int32_t width, int32_t height, std::vector<uint8_t>& rows) {
+  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+  rows.resize(bottomUp.size());
+  const size_t rowBytes = static_cast<size_t>(width) * 4;
+  for (int32_t y = 0; y < height; ++y) {
+    std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
+                bottomUp.data() + static_cast<size_t>(height - 1 - y) * rowBytes, rowBytes);
+  }
+}
+
 void SetTargetToClient() {
   const OpenGLZidaruva& gfx = *Graphics();
   SetDrawTargetSize(gfx.ClientWidth, gfx.ClientHeight);
@@ -267,7 +285,7 @@ void EndCurrentScreen() {
   }
   const int32_t id = state.Screens[static_cast<size_t>(state.Current)].SpriteId;
   if (state.CurrentUsesFramebuffer) {
-    GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
+    BindBackBuffer();
     GlExt().BindRenderbuffer(GL_RENDERBUFFER_EXT, 0);
   } else {
     const SpriteEntry& entry = SpriteSlot(id);
@@ -458,18 +476,26 @@ int32_t SaveScreen(const RtString& path) {
   const OpenGLZidaruva& gfx = *Graphics();
   const int32_t width = gfx.TargetWidth;
   const int32_t height = gfx.TargetHeight;
-  std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
-  glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
-  std::vector<uint8_t> rows(bottomUp.size());
-  const size_t rowBytes = static_cast<size_t>(width) * 4;
-  for (int32_t y = 0; y < height; ++y) {
-    std::memcpy(rows.data() + static_cast<size_t>(y) * rowBytes,
-                bottomUp.data() + static_cast<size_t>(height - 1 - y) * rowBytes, rowBytes);
-  }
+  std::vector<uint8_t> rows;
+  ReadRowsFromTop(width, height, rows);
   const bool ok =
       SaveImageFile(ToHostPath(path.View()), width, height, rows.data(), false, kNoColourKey);
   return ok ? 1 : 0;
+}
+
+bool ReadLogicalScreen(std::vector<uint8_t>& rgba, int32_t& width, int32_t& height) {
+  if (!GraphicsReady()) return false;
+  PrepareRead();
+  const OpenGLZidaruva& gfx = *Graphics();
+  width = gfx.ClientWidth;
+  height = gfx.ClientHeight;
+  // A screen drawn through its own framebuffer is set aside for the read.
+  const ScreenState& state = State();
+  const bool aside = state.Current >= 0 && state.CurrentUsesFramebuffer;
+  if (aside) BindBackBuffer();
+  ReadRowsFromTop(width, height, rgba);
+  if (aside) BindFramebufferOf(state.Current);
+  return true;
 }
 
 int32_t SaveSprite(const RtString& path, int32_t id) {
@@ -496,11 +522,19 @@ int32_t SaveSprite(const RtString& path, int32_t id) {
   return ok ? 1 : 0;
 }
 
-void ReleaseScreenTargets() {
+void StartScreenTargets() {
+  // Names of an earlier context mean nothing in this one: forget them.
   ScreenState& state = State();
-  if (state.Current >= 0 && state.CurrentUsesFramebuffer && GraphicsReady()) {
-    GlExt().BindFramebuffer(GL_FRAMEBUFFER_EXT, 0);
-  }
+  const bool allowed = state.FramebuffersAllowed;
+  state = ScreenState{};
+  state.FramebuffersAllowed = allowed;
+  SetTeardownHook(TeardownStep::kScreenTargets, ReleaseScreenTargets);
+}
+
+void ReleaseScreenTargets() {
+  FlushPendingPoints();
+  ScreenState& state = State();
+  if (state.Current >= 0 && state.CurrentUsesFramebuffer && GraphicsReady()) BindBackBuffer();
   state.Current = -1;
   state.CurrentUsesFramebuffer = false;
   for (ScreenTarget& screen : state.Screens) DeleteFramebuffer(screen);

@@ -21,9 +21,13 @@
 //                        ".png" in any case, else BMP); 1, or 0 when it cannot be written
 // SaveSprite             writes a slot's image the same way (transparency kept in PNG,
 //                        written as the key colour in BMP); 1, or 0
+// ReadLogicalScreen      the back buffer's picture (the logical screen, whatever the window
+//                        size and whichever screen is drawn into), RGBA rows from the top;
+//                        false without a window
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "runtime/values/rt_string.h"
 
@@ -57,8 +61,16 @@ int32_t LoadBackground(const RtString& path);
 void UseScreenAsBackground();
 int32_t SaveScreen(const RtString& path);
 int32_t SaveSprite(const RtString& path, int32_t id);
+bool ReadLogicalScreen(std::vector<uint8_t>& rgba, int32_t& width, int32_t& height);
 
-// --- Shared with the frame loop, the drawing commands and the window ---
+// --- Start-up and end ---
+// No screen drawn into, the back buffer current; installs the release step of
+// the end path.
+void StartScreenTargets();
+// Deletes every framebuffer, renderbuffer and the background texture (end path).
+void ReleaseScreenTargets();
+
+// --- Shared with the frame loop and the drawing commands ---
 // -1 for the back buffer, else the current screen.
 int32_t CurrentScreen();
 const ScreenTarget& Screen(int32_t screen);
@@ -68,8 +80,6 @@ void EndCurrentScreen();
 void DrawBackgroundImage();
 // Forgets the background image (ClearScreen).
 void DiscardBackground();
-// Deletes every framebuffer, renderbuffer and the background texture (teardown).
-void ReleaseScreenTargets();
 // false: screens created from now on are emulated, as on a driver without
 // framebuffer objects (tests compare both ways with it).
 void SetFramebufferObjectsAllowed(bool allowed);

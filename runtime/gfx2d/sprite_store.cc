@@ -142,7 +142,7 @@ uint32_t MakeMipTexture(std::vector<uint8_t> level, int32_t w, int32_t h) {
 }
 
 void DeleteTexture(uint32_t& name) {
-  if (name != 0 && Sprites().TexturesLive) {
+  if (name != 0 && GraphicsReady()) {
     const GLuint texture = name;
     glDeleteTextures(1, &texture);
   }
@@ -174,13 +174,14 @@ void StartSpriteStore() {
   store.TransparentColour = kSpriteColourKey;
   store.FontTransparentColour = 0;
   store.Smoothing = 1;
-  store.TexturesLive = 1;
   ForgetAllCollisionMasks();
+  SetTeardownHook(TeardownStep::kSprites, ReleaseSpriteTextures);
 }
 
 void ReleaseSpriteTextures() {
   SpriteStore& store = Sprites();
-  if (store.TexturesLive) {
+  FlushPendingPoints();
+  if (GraphicsReady()) {
     std::vector<GLuint> names;
     for (const SpriteEntry& entry : store.Slots) {
       if (entry.Texture != 0) names.push_back(entry.Texture);
@@ -188,7 +189,6 @@ void ReleaseSpriteTextures() {
     }
     if (!names.empty()) glDeleteTextures(static_cast<GLsizei>(names.size()), names.data());
   }
-  store.TexturesLive = 0;
   for (SpriteEntry& entry : store.Slots) entry.Texture = entry.MipTexture = 0;
   ForgetAllCollisionMasks();
 }

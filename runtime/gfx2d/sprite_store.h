@@ -41,7 +41,6 @@ struct SpriteStore {
   int32_t TransparentColour = kSpriteColourKey;
   int32_t FontTransparentColour = 0;
   uint8_t Smoothing = 1;
-  uint8_t TexturesLive = 0;
 };
 
 // The process-wide store (slots allocated on first use).
@@ -56,11 +55,14 @@ void DeleteSprite(int32_t id);
 void SetTransparentColour(int32_t colour);
 void SetSmoothing(int32_t flag);
 
-// --- Shared with fonts, screen targets and the window ---
-// Zeroed slots, keys and smoothing as at start-up; textures live from now on.
+// --- Start-up and end ---
+// Zeroed slots, keys and smoothing as at start-up; installs the release step
+// of the end path. Textures are deleted only while an OpenGL context exists.
 void StartSpriteStore();
-// Deletes every texture while the context still exists; afterwards none is deleted.
+// Deletes every texture (while the context still exists) and empties the slots' names.
 void ReleaseSpriteTextures();
+
+// --- Shared with fonts and screen targets ---
 // Deletes the slot's textures, marks it empty (sides -1, size 0, no frames), drops its mask.
 void EmptySlot(int32_t id);
 // Loads a resolved file into a slot with the given key; 1 or 0.

@@ -3,6 +3,7 @@
 // released by the end path.
 #include "runtime/input/input.h"
 
+#include "runtime/core/host_hooks.h"
 #include "runtime/core/program_end.h"
 #include "runtime/input/input_events.h"
 #include "runtime/input/input_state.h"
@@ -20,7 +21,11 @@ void DrainRange(uint32_t first, uint32_t last) {
   SDL_Event batch[64];
   for (;;) {
     const int n = SDL_PeepEvents(batch, 64, SDL_GETEVENT, first, last);
-    for (int i = 0; i < n; ++i) InputHandleEvent(batch[i]);
+    // The host sees these events first too, as it sees those of the
+    // window's message pump (its keys never reach the game).
+    for (int i = 0; i < n; ++i) {
+      if (!OfferHostEvent(batch[i])) InputHandleEvent(batch[i]);
+    }
     if (n < 64) return;
   }
 }

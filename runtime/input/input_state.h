@@ -33,7 +33,7 @@ struct JoystickSlot {
 };
 
 struct InputState {
-  int32_t MouseX = 0;  // accumulated mouse position in client pixels
+  int32_t MouseX = 0;  // accumulated mouse position in logical pixels
   int32_t MouseY = 0;
   bool DirectInput = false;     // the event layer is up (our SDL_INIT_EVENTS)
   bool JoystickLayer = false;   // our SDL_INIT_JOYSTICK
@@ -59,8 +59,10 @@ struct InputState {
   std::array<uint8_t, 3> MouseButtons{};  // left, right, middle
   int64_t PendingDX = 0;                  // relative motion since the latest fresh read
   int64_t PendingDY = 0;
+  double MotionCarryX = 0;  // fractions of a logical pixel of motion not yet in PendingDX/DY
+  double MotionCarryY = 0;
   int64_t PendingWheel = 0;
-  int32_t PointerX = 0;  // pointer position in client pixels (latest motion event)
+  int32_t PointerX = 0;  // pointer position in logical pixels (latest motion event)
   int32_t PointerY = 0;
 };
 

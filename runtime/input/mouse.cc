@@ -1,11 +1,14 @@
 // The mouse: an accumulated position, relative motion taken once per frame,
 // the wheel and three buttons. With the pointer hidden the motion is SDL's
 // relative motion (the pointer is captured); with it shown, the motion is the
-// pointer's move across the window.
+// pointer's move across the window. Positions and motion are in logical
+// pixels: the window may show the screen scaled, between black bars.
 #include <algorithm>
 #include <limits>
 
-#include "runtime/core/config.h"
+#include <cmath>
+
+#include "runtime/core/present_layout.h"
 #include "runtime/core/program_end.h"
 #include "runtime/input/input.h"
 #include "runtime/input/input_state.h"
@@ -36,7 +39,12 @@ void ShowPointer(bool show) {
 
 void MovePointerTo(int32_t x, int32_t y) {
   InputState& state = Input();
-  if (SDL_Window* window = BoundWindow()) SDL_WarpMouseInWindow(window, x, y);
+  if (SDL_Window* window = BoundWindow()) {
+    int32_t windowX = 0;
+    int32_t windowY = 0;
+    LogicalToWindow(CurrentPresentLayout(), x, y, windowX, windowY);
+    SDL_WarpMouseInWindow(window, windowX, windowY);
+  }
   // The warp's own motion event may come later; the pointer is there now.
   state.PointerX = x;
   state.PointerY = y;
@@ -55,8 +63,7 @@ void PointerPositionInWindow(int32_t& x, int32_t& y) {
   } else if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
     SDL_GetMouseState(&px, &py);
   }
-  x = px;
-  y = py;
+  WindowToLogical(CurrentPresentLayout(), px, py, x, y);
 }
 
 int32_t SaturatingAdd(int32_t a, int64_t b) {
@@ -74,9 +81,23 @@ int16_t Sign(int64_t value) {
   return value > 0 ? 1 : (value < 0 ? -1 : 0);
 }
 
-void ClientSize(int32_t& width, int32_t& height) {
-  width = Config().ScreenWidth;
-  height = Config().ScreenHeight;
+// Whole logical pixels of a motion; the fraction is carried to the next event,
+// so that slow moves on a scaled window still add up.
+int64_t WholeMotion(double motion, double& carry) {
+  const double total = motion + carry;
+  const double whole = std::trunc(total);
+  carry = total - whole;
+  return static_cast<int64_t>(whole);
+}
+
+// The size positions are clamped to: the logical screen the window shows
+// (a position over a black bar comes back at the picture's edge), or, in a
+// window the runtime did not make, that window's size.
+void ScreenSize(int32_t& width, int32_t& height) {
+  const PresentLayout& layout = CurrentPresentLayout();
+  width = layout.LogicalWidth;
+  height = layout.LogicalHeight;
+  if (layout.WindowShown) return;
   if (SDL_Window* window = BoundWindow()) {
     int w = 0;
     int h = 0;
@@ -93,12 +114,16 @@ void ClientSize(int32_t& width, int32_t& height) {
 void MouseHandleEvent(const SDL_Event& event) {
   InputState& state = Input();
   switch (event.type) {
-    case SDL_MOUSEMOTION:
-      state.PendingDX += event.motion.xrel;
-      state.PendingDY += event.motion.yrel;
-      state.PointerX = event.motion.x;
-      state.PointerY = event.motion.y;
+    case SDL_MOUSEMOTION: {
+      const PresentLayout& layout = CurrentPresentLayout();
+      double across = 1.0;
+      double down = 1.0;
+      MotionScale(layout, across, down);
+      state.PendingDX += WholeMotion(event.motion.xrel * across, state.MotionCarryX);
+      state.PendingDY += WholeMotion(event.motion.yrel * down, state.MotionCarryY);
+      WindowToLogical(layout, event.motion.x, event.motion.y, state.PointerX, state.PointerY);
       return;
+    }
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP: {
       int slot = -1;
@@ -209,7 +234,7 @@ void MouseState(double& x, double& y, double& left, double& right) {
   InputState& state = Input();
   int32_t width = 0;
   int32_t height = 0;
-  ClientSize(width, height);
+  ScreenSize(width, height);
   state.MouseX = std::clamp(state.MouseX, 0, std::max(width - 1, 0));
   state.MouseY = std::clamp(state.MouseY, 0, std::max(height - 1, 0));
   x = state.MouseX;
@@ -265,6 +290,8 @@ void SetPointerVisible(double flag) {
   if ((state.PointerVisible != 0) != visible) {
     state.PendingDX = 0;
     state.PendingDY = 0;
+    state.MotionCarryX = 0;
+    state.MotionCarryY = 0;
   }
   state.PointerVisible = visible ? 1 : 0;
 }

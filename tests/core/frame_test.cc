@@ -70,6 +70,10 @@ TEST(Frame, TimersAndSleeping) {
 TEST(Frame, ZeroFrameRatePacesAtTwoMilliseconds) {
   ASSERT_EQ(CreateGraphicsWindow(640, 480, 0, 0, 0, 0), 1);
   EXPECT_EQ(Graphics()->FrameInterval, 2.0);
+  // The first frame lands late (its slot is the window's creation) and the
+  // next slot may then pass during that frame's own work after the wait:
+  // the second frame is the first that waits for a slot of its own.
+  PresentFrame();
   PresentFrame();
   const double start = NowMs();
   for (int i = 0; i < 20; ++i) PresentFrame();

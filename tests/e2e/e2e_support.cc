@@ -39,8 +39,11 @@ RunResult RunProgram(const RunRequest& request) {
                   fs::copy_options::overwrite_existing);
   }
 
+  // Recorded games go below the run's own folder, never into the home of
+  // whoever runs the tests.
   std::vector<std::string> env = {"PATH=/usr/bin:/bin", "SDL_AUDIODRIVER=dummy",
-                                  "TMPDIR=" + request.Folder + "/tmp"};
+                                  "TMPDIR=" + request.Folder + "/tmp",
+                                  "XDG_DATA_HOME=" + request.Folder + "/tmp/data"};
   if (!request.NoDisplay) env.push_back("SDL_VIDEODRIVER=offscreen");
   // A variable of the request replaces the default of that name.
   for (const std::string& entry : request.Env) {

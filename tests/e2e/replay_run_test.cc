@@ -305,7 +305,7 @@ TEST(ReplayRun, BadReplayFilesAndMissingGamesEndWithCodeTwo) {
       {"empty", {"--replay", empty}, {gameFile}, "not a replay"},
       {"missing", {"--verify", testenv::TempDir() + "/none.zrp"}, {gameFile}, "cannot be read"},
       {"no game", {"--verify", run.Replays[0]}, {}, "no game file"},
-      {"no file", {"--verify"}, {gameFile}, "needs a replay FILE"},
+      {"no file", {"--verify"}, {gameFile}, "--verify wants a value"},
   };
   for (const Case& c : cases) {
     const RunResult result = Player(std::string("bad_") + c.Name, c.Args, c.Files);

@@ -39,6 +39,9 @@ TEST(ReplayOptions, ReplayAndVerifyTakeTheNextWordAsTheirFile) {
   EXPECT_EQ(p.Options.VerifyFile, "--force");
   EXPECT_TRUE(p.Options.Force);
   EXPECT_EQ(p.Options.Path, "somewhere/game.zorax");
+  p = Parse({"--replay=a=b.zrp"});
+  ASSERT_TRUE(p.Ok) << p.Error;
+  EXPECT_EQ(p.Options.ReplayFile, "a=b.zrp");
   p = Parse({"--no-record"});
   ASSERT_TRUE(p.Ok) << p.Error;
   EXPECT_TRUE(p.Options.NoRecord);
@@ -48,8 +51,9 @@ TEST(ReplayOptions, ReplayAndVerifyTakeTheNextWordAsTheirFile) {
 
 TEST(ReplayOptions, MistakesAreRefusedWithAReason) {
   const std::vector<std::pair<std::vector<const char*>, const char*>> cases = {
-      {{"--replay"}, "needs a replay FILE"},
-      {{"--verify", ""}, "needs a replay FILE"},
+      {{"--replay"}, "--replay wants a value"},
+      {{"--verify", ""}, "--verify needs a replay FILE"},
+      {{"--verify="}, "--verify needs a replay FILE"},
       {{"--replay", "a.zrp", "--verify", "b.zrp"}, "do not go together"},
       {{"--force"}, "--force goes with"},
       {{"--no-record", "--force"}, "--force goes with"},
