@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "runtime/input/input.h"
+#include "runtime/input/key_bindings.h"
 
 namespace {
 
@@ -35,6 +36,18 @@ void BM_KeyDown(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(KeyDown(57));
 }
 BENCHMARK(BM_KeyDown);
+
+// A game control read through its bindings: three keys bound, none down,
+// so every one of them is looked at. Compare with BM_KeyDown.
+void BM_BoundKeyDown(benchmark::State& state) {
+  StartInput();
+  ControlBinding fire;
+  fire.Keys = {57, 28, 157};  // Space, Enter, Right Ctrl
+  SetControlBinding(0, PlayerControl::kFire, fire);
+  for (auto _ : state) benchmark::DoNotOptimize(BoundKeyDown(0, PlayerControl::kFire));
+  ResetControlBindings();
+}
+BENCHMARK(BM_BoundKeyDown);
 
 // The frame loop's wait scans every key code once per pass.
 void BM_ScanAllKeys(benchmark::State& state) {

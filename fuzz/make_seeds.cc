@@ -1,7 +1,7 @@
 // Writes the seed corpus of every fuzz target from our own writers: game
 // files of each version, BMP and PNG images of each kind, sounds of each
-// form, small archives, initialisation and line files. Files of the demo
-// game are added when its build folder is given.
+// form, small archives, initialisation, settings and line files. Files of
+// the demo game are added when its build folder is given.
 //
 //   make_seeds <output folder> [demo build folder]
 //
@@ -441,6 +441,21 @@ void TextSeeds() {
       "Muted=0\n[]\nKept=1\n[Empty]\n  [ Keys ]\r\nFire=Space\r\nLeft=\tArrow\r\n";
   Seed("ini_file", "settings.ini", ini);
   Seed("ini_file", "no-end.ini", "[a]\nb=c");
+  // The player's settings file: every key, bad values, what it does not know.
+  Seed("settings_file", "every-key.ini",
+       "[video]\nscale = 2\nfullscreen = 1\nscale-mode = fit\nfilter = linear\nvsync = auto\n"
+       "[audio]\nvolume = 80\neffects = 70\nmusic = 60\nmute = 0\n"
+       "[keys]\nplayer1.left = Left, Keypad 4\nplayer1.right = Right\nplayer1.up = Up\n"
+       "player1.down = Down\nplayer1.fire = Space, Pad RightShoulder\nplayer2.left = A\n"
+       "player2.right = D\nplayer2.up = W\nplayer2.down = S\nplayer2.fire = Left Ctrl\n"
+       "[pad]\ndeadzone = 0.35\nplayer1 = auto\nplayer2 = 030000005e0400008e02000014010000\n"
+       "[paths]\nscreenshots = ~/Pictures/shots\n");
+  Seed("settings_file", "bad-values.ini",
+       "\xEF\xBB\xBF; written by hand\r\n[video]\r\nscale = 99\r\n[audio]\r\nvolume = -3\r\n"
+       "[keys]\r\nplayer1.fire = Spcae,,Escape\r\n[pad]\r\ndeadzone = nan\r\n");
+  Seed("settings_file", "unknown.ini",
+       "loose = 1\n[replays]\nrecord = 0\n[audio]\nvolume = 10\nVOLUME = 20\nbass = 3\n[AUDIO]\n"
+       "mute = yes\n[paths]\nscreenshots = /a\nscreenshots = /b\n");
   const std::string lines = "first line\r\nsecond\r\n42\r\n3.25\r\n\r\nlast";
   for (const char* target : {"line_file", "read_line"}) {
     Seed(target, "crlf.txt", lines);

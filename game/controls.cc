@@ -1,20 +1,14 @@
-// Player controls. The joystick count is asked once in the program's life:
-// a stick plugged in later is not read by the game, as players expect from
-// the original.
+// Player controls: the keys bound to each control, the player's game pad,
+// and plain joysticks. The joystick count is asked once in the program's
+// life: a plain stick plugged in later is not read by the game, as players
+// expect from the original. Pads are taken up whenever they are plugged in.
 #include "game/controls.h"
 
 #include "runtime/input/input.h"
+#include "runtime/input/key_bindings.h"
+#include "runtime/input/pads.h"
 
 namespace {
-
-struct KeySet {
-  int32_t Left, Right, Up, Down, Fire;
-};
-
-constexpr KeySet kKeys[2] = {
-    {203, 205, 200, 208, 157},  // arrows, right Ctrl
-    {30, 32, 17, 31, 29},       // A D W S, left Ctrl
-};
 
 constexpr int32_t kEscapeKey = 1;
 
@@ -22,7 +16,9 @@ int32_t g_joystickCount = -1;
 ControlsSource g_source = nullptr;
 ControlsListener g_listener = nullptr;
 
-int32_t Sign(int32_t value) { return value > 0 ? 1 : (value < 0 ? -1 : 0); }
+int32_t Sign(int32_t value) {
+  return value > 0 ? 1 : (value < 0 ? -1 : 0);
+}
 
 }  // namespace
 
@@ -54,13 +50,19 @@ int32_t ReadEscapeKey() {
 Controls ReadDeviceControls(int32_t player) {
   Controls controls;
   if (player == 0 || player == 1) {
-    const KeySet& keys = kKeys[player];
-    controls.Dx = KeyDown(keys.Right) - KeyDown(keys.Left);
-    controls.Dy = KeyDown(keys.Down) - KeyDown(keys.Up);
-    controls.Fire = KeyDown(keys.Fire);
+    controls.Dx =
+        BoundKeyDown(player, PlayerControl::kRight) - BoundKeyDown(player, PlayerControl::kLeft);
+    controls.Dy =
+        BoundKeyDown(player, PlayerControl::kDown) - BoundKeyDown(player, PlayerControl::kUp);
+    controls.Fire = BoundKeyDown(player, PlayerControl::kFire);
   }
+  const PadControls pad = ReadPadControls(player);
+  controls.Dx += pad.Dx;
+  controls.Dy += pad.Dy;
+  controls.Fire += pad.Fire;
   if (g_joystickCount < 0) g_joystickCount = JoystickCountQuery();
-  if (g_joystickCount > 0) {
+  // A stick that is read as a pad is not read a second time as a plain one.
+  if (g_joystickCount > 0 && !JoystickIsPad(player)) {
     controls.Dx += static_cast<int32_t>(JoyAxisX(player));
     controls.Dy += static_cast<int32_t>(JoyAxisY(player));
     if (JoyButton(player, 0) != 0 || JoyButton(player, 1) != 0 || JoyButton(player, 2) != 0) {
@@ -79,4 +81,6 @@ int32_t DirectionOf(int32_t dx, int32_t dy) {
   return dy < 0 ? 3 : (dy == 0 ? 4 : 5);
 }
 
-void ForgetJoystickCount() { g_joystickCount = -1; }
+void ForgetJoystickCount() {
+  g_joystickCount = -1;
+}

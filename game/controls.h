@@ -35,10 +35,12 @@ Controls ReadControls(int32_t player);
 // 1 while Escape is down, through the seam (reader kEscapeReader).
 int32_t ReadEscapeKey();
 
-// The devices themselves. Player 0: arrows and right Ctrl; player 1: W A S D
-// and left Ctrl; both also joystick n (full deflection only, buttons 0 to 2).
-// Keyboard and joystick together never count more than one of them. Players
-// 2 and above have no keys.
+// The devices themselves. Players 0 and 1: the keys bound to their controls
+// (by default arrows and right Ctrl; W A S D and left Ctrl), their game pad
+// (stick past the deadzone, d-pad, A B X), and joystick n when it is not a
+// pad (full deflection only, buttons 0 to 2). Keys, pad and joystick
+// together never count more than one of them. Players 2 and above have no
+// keys and no pad.
 Controls ReadDeviceControls(int32_t player);
 
 // Direction number of a movement (screen y grows downward):

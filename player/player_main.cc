@@ -12,19 +12,23 @@
 #include "player/game_drop.h"
 #include "player/game_locator.h"
 #include "player/options.h"
+#include "player/options_screen.h"
 #include "player/player_run.h"
 #include "player/replay_run.h"
+#include "player/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"
 
 namespace {
 
-// Runs after start-up, when the log exists: what finding the game had to
-// say, then the game.
+// Runs after start-up, when the log exists: what finding the game and
+// reading the settings had to say, what the player adds, then the game.
 void PlayerMainProgram() {
   for (const std::string& note : CurrentRun().Where.Notes) AppendErrorLog(note.c_str());
+  StartPlayerSettings();
   StartGameDrops();
+  InstallOptionsScreen();
   GameMainProgram();
 }
 
@@ -68,9 +72,12 @@ int main(int argc, char** argv) {
     SetGameFileName(run.Where.GameFile);
   }
 
-  // How the window shows the game, and the player's own keys (Alt+Enter,
-  // F11, F12; screenshots are named after the game).
+  // The settings, then how the window shows the game (the command line
+  // first, the settings for the rest), and the player's own keys
+  // (Alt+Enter, F11, F12; screenshots are named after the game).
+  LoadPlayerSettings(SettingsFolder());
   RequestedDisplay() = run.Options.Display;
+  MergeDisplayRequest(RequestedDisplay());
   SetScreenshotGame(run.GameName);
   InstallDisplayKeys();
 

@@ -5,6 +5,8 @@
 // game shows closes one recorded frame.
 #include "player/replay_playback.h"
 
+#include <SDL.h>
+
 #include "game/frame_seam.h"
 #include "player/replay_state.h"
 #include "runtime/core/config.h"
@@ -30,7 +32,9 @@ struct Playback {
   uint32_t Frame = 0;  // the recorded frame being played
   int32_t Speed = 1;
   bool Paused = false;
-  bool KeysHeld[4] = {};  // Space, Left, Right, Escape at the last look
+  bool SyncLifted = false;    // vertical sync turned off for a faster speed
+  int SwapIntervalAtOne = 0;  // what it was before
+  bool KeysHeld[4] = {};      // Space, Left, Right, Escape at the last look
 };
 
 Playback& Play() {
@@ -67,6 +71,17 @@ void SetPace() {
   OpenGLZidaruva* gfx = Graphics();
   if (gfx == nullptr) return;
   gfx->FrameInterval = play.Options.Unpaced ? 0 : FrameIntervalFor(Config().FrameRate) / play.Speed;
+  if (!play.Options.Interactive || gfx->Window == nullptr) return;
+  // Vertical sync would hold every frame to the display's refresh, whatever
+  // the speed: it is off while the replay runs faster than the game.
+  if (play.Speed > 1 && !play.SyncLifted) {
+    play.SwapIntervalAtOne = SDL_GL_GetSwapInterval();
+    SDL_GL_SetSwapInterval(0);
+    play.SyncLifted = true;
+  } else if (play.Speed == 1 && play.SyncLifted) {
+    SDL_GL_SetSwapInterval(play.SwapIntervalAtOne);
+    play.SyncLifted = false;
+  }
 }
 
 [[noreturn]] void Finish() {

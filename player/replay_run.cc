@@ -11,6 +11,7 @@
 #include "player/replay_playback.h"
 #include "player/replay_recorder.h"
 #include "player/replay_store.h"
+#include "player/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
@@ -155,6 +156,8 @@ int PrepareReplayRun(const PlayerRun& run) {
   if (!options.ReplayFile.empty() || !options.VerifyFile.empty()) {
     return StartPlayback(options, run.Program, gameFile);
   }
-  if (!options.NoRecord) StartRecording(run.Program, run.GameName, gameFile);
+  if (!options.NoRecord && RunSettings().RecordReplays) {
+    StartRecording(run.Program, run.GameName, gameFile);
+  }
   return -1;
 }

@@ -65,6 +65,20 @@ std::string WriteScreenshot(const std::string& folder, const std::string& game, 
   return "";
 }
 
+namespace {
+
+// A folder the settings name for screenshots; "" for the pictures folder's.
+std::string& ChosenFolder() {
+  static std::string folder;
+  return folder;
+}
+
+}  // namespace
+
+void SetScreenshotFolder(const std::string& folder) {
+  ChosenFolder() = folder;
+}
+
 bool TakeScreenshot(const std::string& game) {
   std::vector<uint8_t> rgba;
   int32_t width = 0;
@@ -77,9 +91,12 @@ bool TakeScreenshot(const std::string& game) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    const std::string pictures = PicturesFolder();
-    written = WriteScreenshot(pictures.empty() ? "" : pictures + "/Zorax", game, local, width,
-                              height, rgba, problem);
+    std::string folder = ChosenFolder();
+    if (folder.empty()) {
+      const std::string pictures = PicturesFolder();
+      if (!pictures.empty()) folder = pictures + "/Zorax";
+    }
+    written = WriteScreenshot(folder, game, local, width, height, rgba, problem);
   }
   const std::string line =
       written.empty() ? "Screenshot not written: " + problem : "Screenshot written: " + written;

@@ -6,8 +6,9 @@
 // ScreenshotFileName   "<game>-<YYYYMMDD-HHMMSS>.png" for n 0, with "-<n>" before ".png" after
 // WriteScreenshot      RGBA rows from the top as a PNG into folder (made when missing) under
 //                      the first free name for that time; the path, or "" with the problem
-// TakeScreenshot       reads the logical screen and writes it into PicturesFolder()/Zorax,
+// TakeScreenshot       reads the logical screen and writes it into the screenshot folder,
 //                      logging one line: where it went, or why it did not; false on failure
+// SetScreenshotFolder  where screenshots go; "" (the default): PicturesFolder()/Zorax
 #pragma once
 
 #include <cstdint>
@@ -20,3 +21,4 @@ std::string WriteScreenshot(const std::string& folder, const std::string& game, 
                             int32_t width, int32_t height, const std::vector<uint8_t>& rgba,
                             std::string& problem);
 bool TakeScreenshot(const std::string& game);
+void SetScreenshotFolder(const std::string& folder);

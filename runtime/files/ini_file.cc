@@ -74,7 +74,13 @@ std::vector<IniSection> ParseIniText(std::string_view text) {
 
   size_t at = 0;
   std::string_view line;
+  // Lines are counted as the file shows them: the pieces of a line longer
+  // than a piece share its number.
+  int32_t lineNumber = 0;
+  bool lineStarts = true;
   while (NextTextLine(text, at, line)) {
+    if (lineStarts) ++lineNumber;
+    lineStarts = text[at - 1] == '\n';
     // Texts end at their first NUL byte, so a line does too: a name or key
     // with a NUL inside would otherwise be kept cut short where the parser
     // saw it whole, and the table would not read back as it was written.
@@ -101,7 +107,7 @@ std::vector<IniSection> ParseIniText(std::string_view text) {
     q = SkipBlanks(line, q + 1);
     const std::string_view value = TrimLineEnd(line.substr(q));
     if (value.empty()) continue;
-    current.Entries.push_back(IniEntry{RtString(key), RtString(value)});
+    current.Entries.push_back(IniEntry{RtString(key), RtString(value), lineNumber});
   }
   closeSection();
   return sections;
@@ -188,6 +194,6 @@ void IniPut(const RtString& section, const RtString& key, const RtString& value)
       return;
     }
   }
-  target->Entries.push_back(IniEntry{key, value});
+  target->Entries.push_back(IniEntry{key, value, 0});
   store.Dirty = true;
 }

@@ -3,6 +3,7 @@
 // when another file is opened or the program ends.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,7 @@
 struct IniEntry {
   RtString Key;
   RtString Value;
+  int32_t Line = 0;  // line of the file the entry was read from (1 = first); 0 when put
 };
 
 struct IniSection {

@@ -34,6 +34,7 @@ void ReleaseInput() {
   InputState& state = Input();
   CloseJoysticks();
   ReleaseMouse();
+  if (state.PadLayer) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   if (state.JoystickLayer) SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
   if (state.DirectInput) SDL_QuitSubSystem(SDL_INIT_EVENTS);
   SDL_ResetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS);
@@ -104,5 +105,7 @@ void OpenInputDevices(int32_t hideMouse) {
   // keyboard read, which happens many times a frame.
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
   state.JoystickLayer = state.DirectInput && SDL_InitSubSystem(SDL_INIT_JOYSTICK) == 0;
+  // Sticks with a controller mapping are read as pads as well.
+  state.PadLayer = state.JoystickLayer && SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) == 0;
   OpenJoysticks();
 }

@@ -7,6 +7,8 @@
 //   KeyboardHandleEvent  - applies a keyboard or text event
 //   MouseHandleEvent     - applies a mouse event
 //   JoystickHandleEvent  - applies a joystick hot-plug event
+//   UpdateJoystickDevices - polls the sticks and takes in their hot-plug events
+//   OpenPad / ClosePad   - the controller side of a stick slot (pads.cc)
 //   OpenMouse / OpenJoysticks / CloseJoysticks - device set-up and release
 //   ReadMouse            - one mouse reading (buttons, motion, wheel)
 //   ReadJoystick         - one joystick reading; neutral for a missing device
@@ -30,6 +32,9 @@ struct JoystickSlot {
   SDL_Joystick* Device = nullptr;  // null: never opened, or unplugged
   SDL_JoystickID Instance = -1;
   SDL_JoystickGUID Guid{};
+  SDL_GameController* Pad = nullptr;  // the same stick as a game controller; null: no mapping
+  uint64_t PlugOrder = 0;             // when the pad was taken up (larger: later)
+  uint32_t HeldButtons = 0;           // pad buttons that read as up until released
 };
 
 struct InputState {
@@ -37,12 +42,15 @@ struct InputState {
   int32_t MouseY = 0;
   bool DirectInput = false;     // the event layer is up (our SDL_INIT_EVENTS)
   bool JoystickLayer = false;   // our SDL_INIT_JOYSTICK
+  bool PadLayer = false;        // our SDL_INIT_GAMECONTROLLER
   bool KeyboardDevice = false;  // keyboard events arrive
   bool MouseDevice = false;     // mouse opened with the pointer hidden
   std::array<JoystickSlot, kMaxJoysticks> JoystickDevices{};
   int32_t JoystickCount = 0;  // slots handed out; an unplugged stick keeps its slot
   std::array<std::string, kMaxJoysticks> JoystickNames{};
-  std::array<uint8_t, 256> KeyStates{};  // bit 7 set = down
+  std::array<int32_t, 2> PlayerPads{-1, -1};  // stick slot of each player's pad; -1: none
+  uint64_t PadsPlugged = 0;                   // pads taken up so far
+  std::array<uint8_t, 256> KeyStates{};       // bit 7 set = down
   int32_t MouseSharing = 0;
   uint8_t PointerVisible = 0;
   uint8_t MouseFresh = 0;
@@ -103,6 +111,9 @@ MouseReading ReadMouse();
 
 void OpenJoysticks();
 void CloseJoysticks();
+void UpdateJoystickDevices();
+void OpenPad(int slot, int deviceIndex);
+void ClosePad(int slot);
 JoystickReading ReadJoystick(int32_t index);
 uint32_t HatHundredths(uint8_t hat);
 RumbleEffect RumbleEffectFor(double milliseconds, double x, double y);

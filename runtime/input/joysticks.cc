@@ -55,17 +55,11 @@ void OpenJoystickDevice(int deviceIndex) {
   const std::string text = name != nullptr ? name : "";
   state.JoystickNames[slot] = text + ", " + text;
   if (slot == state.JoystickCount) ++state.JoystickCount;
+  OpenPad(slot, deviceIndex);
 }
 
 int16_t AxisOf(SDL_Joystick* device, int axis, int count) {
   return axis < count ? SDL_JoystickGetAxis(device, axis) : 0;
-}
-
-// Polls the sticks (this also notices sticks plugged in or out) and takes in
-// the resulting hot-plug events.
-void UpdateJoysticks() {
-  if (Input().JoystickLayer) SDL_JoystickUpdate();
-  PollInputEvents();
 }
 
 double ScaledAxis(int32_t value) {
@@ -90,6 +84,7 @@ void JoystickHandleEvent(const SDL_Event& event) {
     for (int i = 0; i < state.JoystickCount; ++i) {
       JoystickSlot& s = state.JoystickDevices[i];
       if (s.Device != nullptr && s.Instance == event.jdevice.which) {
+        ClosePad(i);
         SDL_JoystickClose(s.Device);
         s.Device = nullptr;
         s.Instance = -1;
@@ -111,11 +106,20 @@ void CloseJoysticks() {
   InputState& state = Input();
   // After the joystick layer was shut down the handles are gone already.
   const bool layerUp = SDL_WasInit(SDL_INIT_JOYSTICK) != 0;
-  for (JoystickSlot& s : state.JoystickDevices) {
+  for (int i = 0; i < kMaxJoysticks; ++i) {
+    JoystickSlot& s = state.JoystickDevices[i];
+    if (layerUp) ClosePad(i);
     if (s.Device != nullptr && layerUp) SDL_JoystickClose(s.Device);
     s = JoystickSlot{};
   }
   state.JoystickCount = 0;
+}
+
+// Polls the sticks (this also notices sticks plugged in or out) and takes in
+// the resulting hot-plug events.
+void UpdateJoystickDevices() {
+  if (Input().JoystickLayer) SDL_JoystickUpdate();
+  PollInputEvents();
 }
 
 uint32_t HatHundredths(uint8_t hat) {
@@ -144,7 +148,7 @@ uint32_t HatHundredths(uint8_t hat) {
 JoystickReading ReadJoystick(int32_t index) {
   JoystickReading reading;
   InputState& state = Input();
-  UpdateJoysticks();
+  UpdateJoystickDevices();
   if (index < 0 || index >= state.JoystickCount) return reading;
   SDL_Joystick* device = state.JoystickDevices[index].Device;
   if (device == nullptr || SDL_JoystickGetAttached(device) == SDL_FALSE) return reading;
@@ -184,7 +188,7 @@ RumbleEffect RumbleEffectFor(double milliseconds, double x, double y) {
 
 int32_t JoystickCountQuery() {
   // Sticks plugged in since the last query are counted.
-  UpdateJoysticks();
+  UpdateJoystickDevices();
   return Input().JoystickCount;
 }
 

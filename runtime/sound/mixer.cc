@@ -15,7 +15,7 @@ constexpr float kFractionScale = 1.0f / 4294967296.0f;
 
 // Adds up to `frames` frames of one voice into the accumulator; returns false
 // when the voice ran out of samples (it is then stopped and rewound).
-bool AddVoice(Voice& voice, float* acc, size_t frames, uint64_t step) {
+bool AddVoice(Voice& voice, float* acc, size_t frames, uint64_t step, float outputGain) {
   const SoundSamples& s = *voice.Samples;
   const uint64_t end = uint64_t{s.Frames} << 32;
   if (voice.Position >= end) {
@@ -29,8 +29,8 @@ bool AddVoice(Voice& voice, float* acc, size_t frames, uint64_t step) {
   const int16_t* data = s.Data.data();
   const uint32_t last = s.Frames - 1;
   uint64_t pos = voice.Position;
-  const float gl = voice.GainLeft;
-  const float gr = voice.GainRight;
+  const float gl = voice.GainLeft * outputGain;
+  const float gr = voice.GainRight * outputGain;
   if (s.Channels == 1) {
     for (size_t i = 0; i < n; ++i) {
       const uint32_t index = static_cast<uint32_t>(pos >> 32);
@@ -78,7 +78,8 @@ void SetVoiceLevels(Voice& voice, int32_t volume, int32_t pan) {
   voice.GainRight = static_cast<float>(LevelToGain(right));
 }
 
-void MixVoices(Voice* voices, size_t count, int16_t* stereo, size_t frames, uint32_t outputRate) {
+void MixVoices(Voice* voices, size_t count, int16_t* stereo, size_t frames, uint32_t outputRate,
+               float outputGain) {
   if (outputRate == 0) return;
   float acc[2 * kBlockFrames];
   for (size_t done = 0; done < frames; done += kBlockFrames) {
@@ -97,7 +98,7 @@ void MixVoices(Voice* voices, size_t count, int16_t* stereo, size_t frames, uint
         any = true;
       }
       const uint64_t step = (uint64_t{voice.Samples->Rate} << 32) / outputRate;
-      AddVoice(voice, acc, block, std::max<uint64_t>(step, 1));
+      AddVoice(voice, acc, block, std::max<uint64_t>(step, 1), outputGain);
     }
     if (!any) continue;
     int16_t* out = stereo + 2 * done;

@@ -6,7 +6,8 @@
 //   LevelToGain     hundredths of a decibel -> linear gain (0 is 1.0)
 //   SetVoiceLevels  volume and pan, both in hundredths of a decibel, into a
 //                   voice's left and right gains
-//   MixVoices       adds every playing voice; a voice that reaches its end
+//   MixVoices       adds every playing voice, scaled by outputGain (the
+//                   listener's effects level); a voice that reaches its end
 //                   stops and rewinds to its start
 #pragma once
 
@@ -34,4 +35,5 @@ inline constexpr int32_t kPanRight = 10000;
 
 double LevelToGain(int32_t hundredthsOfDecibel);
 void SetVoiceLevels(Voice& voice, int32_t volume, int32_t pan);
-void MixVoices(Voice* voices, size_t count, int16_t* stereo, size_t frames, uint32_t outputRate);
+void MixVoices(Voice* voices, size_t count, int16_t* stereo, size_t frames, uint32_t outputRate,
+               float outputGain = 1.0f);

@@ -11,6 +11,7 @@
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/files/archive.h"
+#include "runtime/sound/output_levels.h"
 #include "runtime/sound/sound.h"
 
 namespace {
@@ -68,9 +69,10 @@ void PlayFromStart() {
 }
 
 void SendVolume(double volume) {
-  // Thousandths as the volume scale, truncated, then onto the mixer's 0..128.
+  // Thousandths as the volume scale, truncated, then onto the mixer's 0..128,
+  // scaled by the listener's music level.
   const double thousandths = std::clamp(std::trunc(volume * 1000.0), 0.0, 1000.0);
-  Mix_VolumeMusic(static_cast<int>(thousandths * MIX_MAX_VOLUME / 1000.0));
+  Mix_VolumeMusic(static_cast<int>(thousandths * MIX_MAX_VOLUME / 1000.0 * MusicOutputGain()));
 }
 
 }  // namespace
@@ -193,4 +195,9 @@ void ResumeMusic() {
   }
   if (music.MusicVolume < 0) music.MusicVolume = 1;
   SendVolume(music.MusicVolume);
+}
+
+void ResendMusicVolume() {
+  const MusicRecord& music = Music();
+  if (Piece() != nullptr && music.MusicVolume >= 0) SendVolume(music.MusicVolume);
 }

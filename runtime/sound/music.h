@@ -22,6 +22,8 @@ void SetMusicVolume(double volume);
 int32_t MusicPlaying();
 // Restarts a looping piece whose length has elapsed; called by the frame loop.
 void MusicLoopTick();
+// Sends the piece's volume again, after the listener's music level changed.
+void ResendMusicVolume();
 
 // The sound device going away and coming back (called by sound.cc): the
 // piece is let go with where it was, then opened again and played on from

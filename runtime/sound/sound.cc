@@ -21,6 +21,7 @@
 #include "runtime/files/archive.h"
 #include "runtime/sound/mixer.h"
 #include "runtime/sound/music.h"
+#include "runtime/sound/output_levels.h"
 #include "runtime/sound/wav_file.h"
 
 namespace {
@@ -75,7 +76,7 @@ void SDLCALL PostMix(void*, Uint8* stream, int length) {
   SoundSystem& s = Sound();
   std::lock_guard<std::mutex> hold(s.Lock);
   MixVoices(s.Voices.data(), s.Voices.size(), reinterpret_cast<int16_t*>(stream),
-            static_cast<size_t>(length) / 4, static_cast<uint32_t>(s.Rate));
+            static_cast<size_t>(length) / 4, static_cast<uint32_t>(s.Rate), EffectsOutputGain());
 }
 
 void CloseMixerDevice() {
@@ -222,7 +223,7 @@ void MixSoundOutput(int16_t* stereo, int32_t frames) {
   SoundSystem& s = Sound();
   std::lock_guard<std::mutex> hold(s.Lock);
   MixVoices(s.Voices.data(), s.Voices.size(), stereo, static_cast<size_t>(frames),
-            static_cast<uint32_t>(s.Rate));
+            static_cast<uint32_t>(s.Rate), EffectsOutputGain());
 }
 
 int32_t LoadSound(const RtString& path, int32_t slot, int32_t voices) {

@@ -32,8 +32,9 @@ struct RunRequest {
 
 // Starts the program with fork/exec in the folder and waits for its end (it
 // is killed at the time-out). The environment holds only PATH, the headless
-// SDL drivers, TMPDIR=<Folder>/tmp and the request's variables (which replace
-// those defaults of the same name).
+// SDL drivers, TMPDIR=<Folder>/tmp, XDG_CONFIG_HOME=<Folder>/tmp/config (no
+// settings file) and the request's variables (which replace those defaults
+// of the same name).
 RunResult RunProgram(const RunRequest& request);
 
 // The lines of a log, without line ends.

@@ -86,7 +86,7 @@ ReplayFile Load(const std::string& path) {
 // Plays `script` with game.ZORAX made of `game` next to the player, the
 // data folder inside the run's folder.
 Recorded RecordRun(const std::string& name, const std::string& game, const std::string& script,
-                   std::vector<std::string> args = {}) {
+                   std::vector<std::string> args = {}, std::vector<std::string> env = {}) {
   const std::string staging = testenv::MakeDir(name + "_files");
   testenv::WriteFile(staging + "/game.ZORAX", game);
   testenv::WriteFile(staging + "/script.txt", script);
@@ -97,6 +97,7 @@ Recorded RecordRun(const std::string& name, const std::string& game, const std::
   request.Args = std::move(args);
   request.Env = {"OMBREL_RANDOM_SEED=99", "ZORAX_SCRIPT=" + request.Folder + "/script.txt",
                  "ZORAX_UNPACED=1", "XDG_DATA_HOME=" + request.Folder + "/data"};
+  request.Env.insert(request.Env.end(), env.begin(), env.end());
   Recorded recorded;
   recorded.Run = e2e::RunProgram(request);
   recorded.Replays = ReplaysIn(request.Folder + "/data/zorax/replays");
@@ -317,13 +318,23 @@ TEST(ReplayRun, BadReplayFilesAndMissingGamesEndWithCodeTwo) {
   }
 }
 
-TEST(ReplayRun, NoRecordAndAnUnwritableFolderLeaveNoReplayButTheGamePlays) {
+TEST(ReplayRun, NoRecordTheSettingAndAnUnwritableFolderLeaveNoReplayButTheGamePlays) {
   const std::string game = replaytest::TwoPlayerGame("SHORT");
   const Recorded off =
       RecordRun("no_record", game, "5 press Right Ctrl\n80 end\n", {"--no-record"});
   EXPECT_EQ(off.Run.ExitCode, 0);
   EXPECT_TRUE(off.Replays.empty());
   EXPECT_EQ(off.Run.Log.find("Replay"), std::string::npos) << off.Run.Log;
+  // The same from the settings file.
+  const std::string config = testenv::MakeDir("settings_config");
+  testenv::MakeDir("settings_config/zorax");
+  testenv::WriteFile(config + "/zorax/settings.ini", "[replays]\nrecord = 0\n");
+  const Recorded settingsOff = RecordRun("settings_off", game, "5 press Right Ctrl\n80 end\n", {},
+                                         {"XDG_CONFIG_HOME=" + config});
+  EXPECT_EQ(settingsOff.Run.ExitCode, 0);
+  EXPECT_TRUE(settingsOff.Replays.empty()) << settingsOff.Run.Log;
+  const Recorded on = RecordRun("settings_on", game, "5 press Right Ctrl\n80 end\n");
+  EXPECT_EQ(on.Replays.size(), 1u) << on.Run.Log;
 
   // The data folder cannot be made (a file stands where it would go): the
   // game goes on, and the lost replay costs one line of the log.

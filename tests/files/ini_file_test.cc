@@ -8,6 +8,7 @@
 #include <csignal>
 
 #include "runtime/files/archive.h"
+#include "runtime/files/text_lines.h"
 #include "tests/files/archive_fixture.h"
 #include "tests/files/files_test_support.h"
 
@@ -103,6 +104,26 @@ TEST_F(IniFileTest, NulBytesEndTheirLine) {
       EXPECT_EQ(again[i].Entries[j].Value.Std(), sections[i].Entries[j].Value.Std());
     }
   }
+}
+
+// Entries know their line as the file shows it, so that a reader of the
+// table can point at it; the pieces of a long line share its number.
+TEST_F(IniFileTest, EntriesKnowTheirLine) {
+  const std::string text =
+      "; comment\r\n[a]\r\nx=1\n\n  y = 2\n" + std::string(1500, 'k') + "=long\n[b]\nz=3";
+  const std::vector<IniSection> table = ParseIniText(text);
+  ASSERT_EQ(table.size(), 2u);
+  ASSERT_EQ(table[0].Entries.size(), 3u);
+  EXPECT_EQ(table[0].Entries[0].Line, 3);
+  EXPECT_EQ(table[0].Entries[1].Line, 5);
+  // The 1500-byte line is cut into two pieces; the second holds the "=" and
+  // is read as an entry of line 6, and z stays on line 8.
+  EXPECT_EQ(table[0].Entries[2].Key.Std(), std::string(1500 - kTextLinePiece, 'k'));
+  EXPECT_EQ(table[0].Entries[2].Line, 6);
+  ASSERT_EQ(table[1].Entries.size(), 1u);
+  EXPECT_EQ(table[1].Entries[0].Line, 8);
+  IniPut("a", "w", "4");
+  EXPECT_EQ(IniFile().Sections.empty() ? -1 : IniFile().Sections.back().Entries.back().Line, 0);
 }
 
 TEST_F(IniFileTest, PutChangesAddsAndDeletes) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "player/options.h"
+#include "player/settings.h"
 
 namespace {
 
@@ -71,4 +72,20 @@ TEST(ReplayOptions, HelpNamesEveryReplayOptionAndTheVerifyExitCodes) {
                            "$XDG_DATA_HOME/zorax/replays/", "1 it parted from its game"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
   }
+}
+
+TEST(ReplayOptions, TheSettingsFileTurnsRecordingOffAndKeepsItSo) {
+  SettingsFile file;
+  ReadSettingsText("[Replays]\nRecord = 0\n", "settings.ini", file);
+  EXPECT_TRUE(file.Problems.empty()) << file.Problems.front();
+  EXPECT_FALSE(file.Values.RecordReplays);
+  // Written back as read, and into a file of its own when changed from the
+  // default; a bad value is reported and leaves the default.
+  EXPECT_EQ(SettingsText(file, file.Values), "[Replays]\r\nRecord=0\r\n");
+  EXPECT_EQ(SettingsText(SettingsFile{}, file.Values), "[replays]\r\nrecord=0\r\n");
+  SettingsFile bad;
+  ReadSettingsText("[replays]\nrecord = maybe\n", "settings.ini", bad);
+  EXPECT_EQ(bad.Problems.size(), 1u);
+  EXPECT_TRUE(bad.Values.RecordReplays);
+  EXPECT_TRUE(PlayerSettings().RecordReplays);
 }

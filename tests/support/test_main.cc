@@ -1,6 +1,7 @@
 // main() of every test program: gives the process its own temporary folder
-// before any test runs. Death tests re-run this program; the child keeps the
-// parent's folder so that the parent can read what the child logged.
+// (and settings folder) before any test runs. Death tests re-run this
+// program; the child keeps the parent's folder so that the parent can read
+// what the child logged.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
     std::string pattern = (base / "t-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return 1;
     setenv("TMPDIR", pattern.c_str(), 1);
+    // The player's settings are looked for there too, never in the real home.
+    setenv("XDG_CONFIG_HOME", (pattern + "/config").c_str(), 1);
     // The desktop's runtime folder would be shared by every test process;
     // tests that want one make their own.
     unsetenv("XDG_RUNTIME_DIR");
