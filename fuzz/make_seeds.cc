@@ -21,6 +21,7 @@
 
 #include "game/game_file_writer.h"
 #include "game/palette.h"
+#include "player/replay_file.h"
 #include "runtime/files/archive_writer.h"
 
 namespace {
@@ -512,6 +513,46 @@ void DemoSeeds(const std::string& folder) {
 
 }  // namespace
 
+// Replays for the small game of the replay target: player 2 starts, player
+// 1 joins, both move and fire; one gives the game up with a held Escape,
+// one is cut off by the end of the program, one has a single frame.
+std::string Replay(uint32_t frames, bool abandon) {
+  ReplayInputWriter input;
+  input.Add(0, Controls{});
+  input.Add(1, Controls{0, 0, 1});
+  input.EndFrame();
+  for (uint32_t f = 1; f < frames; ++f) {
+    const bool last = abandon && f + 1 == frames;
+    input.Add(kEscapeReader, Controls{0, 0, last ? 1 : 0});
+    if (last) {
+      input.Add(kEscapeReader, Controls{0, 0, 1});
+      input.Add(kEscapeReader, Controls{});
+    } else {
+      input.Add(0, Controls{static_cast<int32_t>(f / 30 % 3) - 1, 0, f > 20 && f % 5 == 0});
+      input.Add(1, Controls{0, f % 40 < 20 ? -1 : 1, f % 7 == 0});
+    }
+    input.EndFrame();
+  }
+  ReplayFile replay;
+  replay.PlayerVersion = "make_seeds";
+  replay.GameName = "fuzz";
+  replay.StartTime = 1700000000;
+  replay.Start.GameClock = 1700;
+  replay.Start.Random.Memory[0] = 1;
+  replay.Input = input.Input();
+  replay.FrameCount = frames;
+  replay.End = abandon ? ReplayEnd::kTitle : ReplayEnd::kProgramEnded;
+  replay.Players = {{100, 3}, {50, 2}};
+  replay.Checksums.assign(frames / kReplayChecksumInterval, 0);
+  return EncodeReplay(replay);
+}
+
+void ReplaySeeds() {
+  Seed("replay_read", "abandoned.zrp", Replay(150, true));
+  Seed("replay_read", "cut-off.zrp", Replay(200, false));
+  Seed("replay_read", "one-frame.zrp", Replay(1, false));
+}
+
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
     std::fprintf(stderr, "usage: make_seeds <output folder> [demo build folder]\n");
@@ -524,6 +565,7 @@ int main(int argc, char** argv) {
   SoundSeeds();
   ArchiveSeeds();
   TextSeeds();
+  ReplaySeeds();
   if (argc == 3) DemoSeeds(argv[2]);
   for (const auto& [target, count] : g_counts) {
     std::printf("%-16s %d seeds\n", target.c_str(), count);

@@ -10,7 +10,11 @@
 
 namespace {
 
+constexpr int32_t kEscapeKey = 1;
+
 int32_t g_joystickCount = -1;
+ControlsSource g_source = nullptr;
+ControlsListener g_listener = nullptr;
 
 int32_t Sign(int32_t value) {
   return value > 0 ? 1 : (value < 0 ? -1 : 0);
@@ -18,7 +22,32 @@ int32_t Sign(int32_t value) {
 
 }  // namespace
 
+void SetControlsSource(ControlsSource source) {
+  g_source = source;
+}
+
+void SetControlsListener(ControlsListener listener) {
+  g_listener = listener;
+}
+
 Controls ReadControls(int32_t player) {
+  const Controls controls = g_source != nullptr ? g_source(player) : ReadDeviceControls(player);
+  if (g_listener != nullptr) g_listener(player, controls);
+  return controls;
+}
+
+int32_t ReadEscapeKey() {
+  Controls escape;
+  if (g_source != nullptr) {
+    escape = g_source(kEscapeReader);
+  } else {
+    escape.Fire = KeyDown(kEscapeKey) != 0 ? 1 : 0;
+  }
+  if (g_listener != nullptr) g_listener(kEscapeReader, escape);
+  return escape.Fire != 0 ? 1 : 0;
+}
+
+Controls ReadDeviceControls(int32_t player) {
   Controls controls;
   if (player == 0 || player == 1) {
     controls.Dx =

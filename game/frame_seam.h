@@ -1,11 +1,16 @@
-// A seam in the game's frames, for tests and scripted runs of the real
-// program: one observer, called right before each PresentFrame of the game
-// with what is on the back buffer and the running state. From there it may
-// push SDL events (input read after the frame), save the picture
-// (SaveScreen), read or check the state, or end the program. With no
-// observer installed the game runs exactly as without the seam.
+// A seam in the game's frames, for tests, scripted runs and replays of the
+// real program: a few observers, called in the order they were added right
+// before each PresentFrame of the game with what is on the back buffer and
+// the running state. From there one may push SDL events (input read after
+// the frame), save the picture (SaveScreen), read or check the state, or end
+// the program. With no observer installed the game runs exactly as without
+// the seam.
 //
-// SetGameFrameObserver  installs the observer (nullptr removes it)
+// SetGameFrameObserver  makes observer the only one (nullptr removes them all)
+// AddGameFrameObserver  adds one after those already there; false when the
+//                       seam is full (kMaxGameFrameObservers); adding one twice
+//                       keeps the first place
+// RemoveGameFrameObserver  takes one out (the others keep their order)
 // ObserveGameFrame      called by the game before each of its PresentFrame calls
 // ObserveEscapeHeld     called by a level on every poll while it waits for Escape
 //                       to be released (no frame is presented meanwhile)
@@ -36,7 +41,11 @@ struct GameFrame {
 
 using GameFrameObserver = void (*)(const GameFrame& frame);
 
+inline constexpr int kMaxGameFrameObservers = 4;
+
 void SetGameFrameObserver(GameFrameObserver observer);
+bool AddGameFrameObserver(GameFrameObserver observer);
+void RemoveGameFrameObserver(GameFrameObserver observer);
 void ObserveGameFrame(GameFrameKind kind, int64_t numberInPart, GameRecord& game,
                       GameSession* session);
 void ObserveEscapeHeld(int64_t numberInPart, GameSession& session);

@@ -23,7 +23,6 @@
 namespace {
 
 constexpr int32_t kInGameFont = 1;
-constexpr int32_t kEscapeKey = 1;
 constexpr int32_t kFrameMs = 17;     // GameClock per level frame
 constexpr int32_t kFrameTicks = 16;  // TickCounter per level frame
 constexpr double kTransitionMs = 500.0;
@@ -191,8 +190,8 @@ LevelOutcome PlayLevel(GameSession& session) {
 FrameOutcome PlayLevelFrame(GameSession& session, int64_t frameInLevel) {
   GameRecord& game = session.Game;
   // 1. Escape abandons the game once it is released; nothing is drawn meanwhile.
-  if (KeyDown(kEscapeKey) != 0) {
-    while (KeyDown(kEscapeKey) != 0) {
+  if (ReadEscapeKey() != 0) {
+    while (ReadEscapeKey() != 0) {
       ObserveEscapeHeld(frameInLevel, session);
       SleepMs(1);
     }

@@ -340,7 +340,7 @@ void StartScript(std::vector<ScriptCommand> commands, bool unpaced) {
   run.Commands = std::move(commands);
   run.Done.assign(run.Commands.size(), false);
   run.Unpaced = unpaced;
-  SetGameFrameObserver(FollowScript);
+  AddGameFrameObserver(FollowScript);
 }
 
 bool StartScriptFromEnvironment() {

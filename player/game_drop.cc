@@ -112,6 +112,13 @@ void StartDroppedGame(const std::string& path) {
 }
 
 void TakeDrop(const std::string& path) {
+  // A replay belongs to its own game: another one cannot take its place.
+  if (const PlayerOptions& options = CurrentRun().Options;
+      !options.ReplayFile.empty() || !options.VerifyFile.empty()) {
+    const std::string line = "Drop ignored while a replay plays: " + path;
+    AppendErrorLog(line.c_str());
+    return;
+  }
   const GameFrameKind kind = LastGameFrameKind();
   if (kind != GameFrameKind::kTitle && kind != GameFrameKind::kLoadError) {
     const std::string line = "Drop ignored while a game is in play: " + path;

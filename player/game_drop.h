@@ -2,8 +2,8 @@
 // packed program dropped while the title screen or "Load Error!" shows
 // starts that game from its title screen; a dropped file without a game
 // shows one line for two seconds and changes nothing. A drop during a level
-// is ignored (with a log line), so that a slip of the mouse never ends a
-// game in play.
+// or while a replay plays is ignored (with a log line), so that a slip of
+// the mouse never ends a game in play.
 //
 // StartGameDrops     takes drops from now on
 // DropRestartArguments  the command line a dropped game starts with: the

@@ -91,6 +91,27 @@ bool ReadDisplayOption(OptionReader& in, std::string_view arg, DisplayRequest& d
   return true;
 }
 
+// The replay options; as ReadDisplayOption.
+bool ReadReplayOption(OptionReader& in, std::string_view arg, PlayerOptions& options,
+                      bool& handled) {
+  handled = true;
+  bool missing = false;
+  if (arg == "--no-record") {
+    options.NoRecord = true;
+  } else if (arg == "--force") {
+    options.Force = true;
+  } else if (in.Value(arg, "--replay", options.ReplayFile, missing)) {
+    if (missing) return false;
+    if (options.ReplayFile.empty()) return in.Fail("--replay needs a replay FILE, not \"\"");
+  } else if (in.Value(arg, "--verify", options.VerifyFile, missing)) {
+    if (missing) return false;
+    if (options.VerifyFile.empty()) return in.Fail("--verify needs a replay FILE, not \"\"");
+  } else {
+    handled = false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::string& error) {
@@ -110,7 +131,8 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
         options.Version = true;
       } else {
         bool handled = false;
-        if (!ReadDisplayOption(in, arg, options.Display, handled)) return false;
+        if (!ReadReplayOption(in, arg, options, handled)) return false;
+        if (!handled && !ReadDisplayOption(in, arg, options.Display, handled)) return false;
         if (!handled) return in.Fail("unknown option \"" + std::string(arg) + "\" (see --help)");
       }
       continue;
@@ -122,6 +144,12 @@ bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::stri
     }
     options.Path = arg;
     options.PathArgument = in.Index;
+  }
+  if (!options.ReplayFile.empty() && !options.VerifyFile.empty()) {
+    return in.Fail("--replay and --verify do not go together");
+  }
+  if (options.Force && options.ReplayFile.empty() && options.VerifyFile.empty()) {
+    return in.Fail("--force goes with --replay or --verify");
   }
   return true;
 }
@@ -147,6 +175,17 @@ std::string PlayerUsage(const std::string& program) {
          "                   largest whole-number scale, sharp and centred), fit (as\n"
          "                   large as fits, aspect kept) or stretch (the whole window)\n"
          "  --filter F       nearest (default: sharp pixels) or linear (smoothed)\n"
+         "  --no-record      do not record the games played (by default every game is\n"
+         "                   recorded into $XDG_DATA_HOME/zorax/replays/, the newest 50\n"
+         "                   of each game kept)\n"
+         "  --replay FILE    play a recorded game (.zrp) on its game: Space pauses,\n"
+         "                   Right doubles the speed up to 8x, Left halves it, Escape\n"
+         "                   stops\n"
+         "  --verify FILE    play a recorded game without a window or sound, as fast as\n"
+         "                   it goes, and print one line: frames, scores, and \"ok\" or the\n"
+         "                   first frame that differs\n"
+         "  --force          with --replay or --verify: play it although the game file\n"
+         "                   differs from the one it was recorded on\n"
          "  --               end of options: what follows is PATH\n"
          "\n"
          "Keys besides the game's: Alt+Enter or F11 switch between window and full\n"
@@ -156,7 +195,9 @@ std::string PlayerUsage(const std::string& program) {
          "Exit codes:\n"
          "  0  the game ended, however it ended (also after \"Load Error!\")\n"
          "  2  a bad option, or a PATH that does not exist, cannot be read or\n"
-         "     holds no game (said in one line on stderr, before any window opens)\n";
+         "     holds no game (said in one line on stderr, before any window opens)\n"
+         "With --verify: 0 the replay matched, 1 it parted from its game, 2 a bad\n"
+         "replay file or no game. --replay ends with 0, or 2 like --verify.\n";
 }
 
 std::string PlayerVersion(const std::string& program) {

@@ -15,6 +15,10 @@
 // Exit codes of the player. A game that ends, however it ends, gives 0.
 constexpr int kExitNormal = 0;
 constexpr int kExitUsage = 2;  // a bad option, a PATH without a game
+// --verify: the replay matched (kExitNormal), parted from its game, or could
+// not be checked (a bad replay file, no game).
+constexpr int kExitReplayDiverged = 1;
+constexpr int kExitReplayUnusable = 2;
 
 struct PlayerOptions {
   bool Help = false;
@@ -22,6 +26,10 @@ struct PlayerOptions {
   std::string Path;        // "": the game next to the program or packed into it
   int PathArgument = 0;    // the index of PATH in argv, 0 when there is none
   DisplayRequest Display;  // --scale, --window / --fullscreen, --scale-mode, --filter
+  bool NoRecord = false;   // --no-record: the games played are not recorded
+  std::string ReplayFile;  // --replay FILE: play a recorded game
+  std::string VerifyFile;  // --verify FILE: check a recorded game headless
+  bool Force = false;      // --force: a replay may run on another game file
 };
 
 bool ParsePlayerOptions(int argc, char** argv, PlayerOptions& options, std::string& error);

@@ -1,6 +1,8 @@
 // The player program: the command line first (before any window), then the
-// runtime, which runs the game. With ZORAX_SCRIPT set, the run follows that
-// script (see game/script_driver.h).
+// runtime, which runs the game. Every game is recorded unless --no-record;
+// --replay and --verify play a recorded game instead (player/replay_run.h).
+// With ZORAX_SCRIPT set, the run follows that script (see
+// game/script_driver.h).
 #include <cstdio>
 #include <string>
 
@@ -12,6 +14,7 @@
 #include "player/options.h"
 #include "player/options_screen.h"
 #include "player/player_run.h"
+#include "player/replay_run.h"
 #include "player/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
@@ -78,6 +81,7 @@ int main(int argc, char** argv) {
   SetScreenshotGame(run.GameName);
   InstallDisplayKeys();
 
+  if (const int code = PrepareReplayRun(run); code >= 0) return code;
   StartScriptFromEnvironment();
   RuntimeMain(argc, argv, PlayerMainProgram);
 }

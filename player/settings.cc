@@ -201,6 +201,9 @@ std::vector<Setting> MakeSettings() {
   s.push_back({"paths", "screenshots", "a folder starting with / or ~/",
                [](std::string_view t, PlayerSettings& v) { return ReadFolder(t, v.Screenshots); },
                [](const PlayerSettings& v) { return v.Screenshots; }});
+  s.push_back({"replays", "record", "0 or 1",
+               [](std::string_view t, PlayerSettings& v) { return ReadSwitch(t, v.RecordReplays); },
+               [](const PlayerSettings& v) { return SwitchText(v.RecordReplays); }});
   return s;
 }
 
@@ -210,7 +213,7 @@ const std::vector<Setting>& AllSettings() {
 }
 
 bool KnownSection(std::string_view name) {
-  for (const char* known : {"video", "audio", "keys", "pad", "paths"}) {
+  for (const char* known : {"video", "audio", "keys", "pad", "paths", "replays"}) {
     if (SameFolded(name, known)) return true;
   }
   return false;

@@ -55,7 +55,8 @@ struct PlayerSettings {
   AudioSettings Audio;
   std::array<std::array<ControlBinding, kPlayerControls>, kBoundPlayers> Keys;
   PadSettings Pad;
-  std::string Screenshots;  // "": the default pictures folder; else as written in the file
+  std::string Screenshots;    // "": the default pictures folder; else as written in the file
+  bool RecordReplays = true;  // [replays] record: every game is recorded
 
   PlayerSettings();  // the key bindings start at the game's own keys
 };

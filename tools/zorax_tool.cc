@@ -7,6 +7,7 @@
 #include "tools/archive_commands.h"
 #include "tools/build_command.h"
 #include "tools/check_command.h"
+#include "tools/replay_info_command.h"
 #include "tools/tool_support.h"
 
 namespace {
@@ -23,12 +24,13 @@ const ToolCommand kCommands[] = {
     {"extract", "unpack members of a program's media archive", ExtractCommand},
     {"build", "write a game file from a readable game description", BuildCommand},
     {"check", "report what the player would make of a game file", CheckCommand},
+    {"replay-info", "show what a recorded game (.zrp) holds", ReplayInfoCommand},
 };
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "usage: zorax-tool COMMAND [ARGS]\n\ncommands:\n");
   for (const ToolCommand& command : kCommands) {
-    std::fprintf(out, "  %-9s %s\n", command.Name, command.Summary);
+    std::fprintf(out, "  %-11s %s\n", command.Name, command.Summary);
   }
   std::fprintf(out, "\n'zorax-tool COMMAND --help' describes a command's arguments.\n");
 }

@@ -20,6 +20,11 @@ struct RuntimeConfig {
 struct RuntimeFlags {
   uint8_t PauseWhenInactive = 0;  // set by start-up: losing the focus pauses the game
   uint8_t Paused = 0;             // PresentFrame waits while this is set
+  // Set by a host that runs only the game's logic (a replay checked without
+  // a screen): drawing commands and the buffer swap then do nothing, as
+  // before the window exists. Loading must be over: sprites are made by
+  // drawing them.
+  uint8_t DrawingSuspended = 0;
 };
 
 // The single configuration block of the process.

@@ -245,7 +245,9 @@ bool FramebufferEntryPointsFound() {
 
 OpenGLZidaruva* Graphics() { return g_graphics.get(); }
 
-bool GraphicsReady() { return g_graphics != nullptr && g_graphics->Ready != 0; }
+bool GraphicsReady() {
+  return g_graphics != nullptr && g_graphics->Ready != 0 && Flags().DrawingSuspended == 0;
+}
 
 double FrameIntervalFor(int32_t frameRate) {
   return frameRate > 0 ? 1000.0 / frameRate : 2.0;

@@ -63,7 +63,8 @@ class OpenGLZidaruva {
 
 // The graphics context, or null before the window exists and after the end.
 OpenGLZidaruva* Graphics();
-// True while a window with a current OpenGL context exists.
+// True while a window with a current OpenGL context exists and drawing is
+// not suspended (RuntimeFlags::DrawingSuspended).
 bool GraphicsReady();
 
 int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int32_t frameRate,

@@ -150,7 +150,11 @@ const CollisionMask* CollisionMaskOf(int32_t id) {
   const SpriteEntry& entry = SpriteSlot(id);
   std::unique_ptr<CollisionMask>& cached = Masks()[static_cast<size_t>(id)];
   if (cached != nullptr) return cached.get();
-  if (entry.Texture == 0 || entry.Width <= 0 || entry.Height <= 0 || !GraphicsReady()) {
+  // A mask reads its texture back: that needs the context, not drawing,
+  // which a host may have suspended while the game's logic goes on.
+  const OpenGLZidaruva* gfx = Graphics();
+  if (entry.Texture == 0 || entry.Width <= 0 || entry.Height <= 0 || gfx == nullptr ||
+      gfx->Ready == 0) {
     return nullptr;
   }
   FlushPendingPoints();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -123,6 +124,28 @@ void SeedRandom(uint32_t seed) {
   }
   IsaacRound(s);
   s.resultCount = 256;
+}
+
+RandomGeneratorState SaveRandomState() {
+  const RandomState& s = Random();
+  RandomGeneratorState saved{};
+  std::copy(std::begin(s.memory), std::end(s.memory), saved.Memory);
+  std::copy(std::begin(s.results), std::end(s.results), saved.Results);
+  saved.Accumulator = s.accumulator;
+  saved.LastResult = s.lastResult;
+  saved.Counter = s.counter;
+  saved.ResultCount = s.resultCount;
+  return saved;
+}
+
+void RestoreRandomState(const RandomGeneratorState& saved) {
+  RandomState& s = Random();
+  std::copy(std::begin(saved.Memory), std::end(saved.Memory), s.memory);
+  std::copy(std::begin(saved.Results), std::end(saved.Results), s.results);
+  s.accumulator = saved.Accumulator;
+  s.lastResult = saved.LastResult;
+  s.counter = saved.Counter;
+  s.resultCount = saved.ResultCount;
 }
 
 RtString FormatFixed(double width, double decimals, double value) {

@@ -25,6 +25,20 @@ int32_t RandomInt(int32_t n);
 // Re-initialises the generator from a 32-bit seed.
 void SeedRandom(uint32_t seed);
 
+// The generator's whole state, so that a host can save where a run stood
+// and later start the same run again from there.
+struct RandomGeneratorState {
+  uint32_t Memory[256];
+  uint32_t Results[256];
+  uint32_t Accumulator;
+  uint32_t LastResult;
+  uint32_t Counter;
+  uint32_t ResultCount;
+};
+
+RandomGeneratorState SaveRandomState();
+void RestoreRandomState(const RandomGeneratorState& state);
+
 // The value in printf's "%<width>.<decimals>f" notation; width and decimals
 // are truncated toward zero and limited to sensible ranges.
 RtString FormatFixed(double width, double decimals, double value);

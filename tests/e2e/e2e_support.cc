@@ -40,10 +40,12 @@ RunResult RunProgram(const RunRequest& request) {
   }
 
   // The player's settings come from the run's own folder (none unless the
-  // request names another), never from the home of the user running the tests.
+  // request names another) and recorded games go there too: never the home
+  // of the user running the tests.
   std::vector<std::string> env = {"PATH=/usr/bin:/bin", "SDL_AUDIODRIVER=dummy",
                                   "TMPDIR=" + request.Folder + "/tmp",
-                                  "XDG_CONFIG_HOME=" + request.Folder + "/tmp/config"};
+                                  "XDG_CONFIG_HOME=" + request.Folder + "/tmp/config",
+                                  "XDG_DATA_HOME=" + request.Folder + "/tmp/data"};
   if (!request.NoDisplay) env.push_back("SDL_VIDEODRIVER=offscreen");
   // A variable of the request replaces the default of that name.
   for (const std::string& entry : request.Env) {

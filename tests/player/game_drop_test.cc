@@ -2,10 +2,15 @@
 // dropped PATH in place of the old one, and the window mode of the moment.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include "player/game_drop.h"
 #include "player/player_run.h"
+#include "runtime/core/host_hooks.h"
+#include "runtime/core/program_end.h"
 #include "runtime/core/window.h"
 #include "tests/gfx2d/gl_test_util.h"
+#include "tests/support/test_env.h"
 
 namespace {
 
@@ -39,6 +44,21 @@ TEST(DropRestart, TheWindowModeOfTheMomentWins) {
   args = DropRestartArguments("new.zorax");
   EXPECT_EQ(args[args.size() - 3], "--fullscreen");
   EXPECT_EQ(std::count(args.begin(), args.end(), "--window"), 0);
+}
+
+// A replay plays its own game: a drop, even of a good game, is only logged.
+TEST(DropRestart, NoDropWhileAReplayPlays) {
+  const std::string game = testenv::MakeDir("replay-drop");
+  testenv::WriteFile(game + "/game.ZORAX", std::string("\x07\0\0\0", 4));
+  CurrentRun().Options.ReplayFile = "run.zrp";
+  StartGameDrops();
+  SDL_Event event{};
+  event.type = SDL_DROPFILE;
+  event.drop.file = SDL_strdup(game.c_str());
+  EXPECT_TRUE(OfferHostEvent(event));
+  EXPECT_NE(testenv::ReadErrorLog().find("Drop ignored while a replay plays: " + game),
+            std::string::npos)
+      << testenv::ReadErrorLog();
 }
 
 }  // namespace

@@ -57,8 +57,8 @@ TEST(SettingsFile, ValuesReadInAnySpellingAndWriteBackKeepsWhatIsUnknown) {
       "[pad]\r\n"
       "deadzone = .25\r\n"
       "player2 = 030000005E0400008E02000014010000\r\n"
-      "[replays]\r\n"  // unknown section: kept
-      "record = 0\r\n";
+      "[network]\r\n"  // unknown section: kept
+      "port = 0\r\n";
   SettingsFile file = Read(text);
   const PlayerSettings& v = file.Values;
   EXPECT_EQ(v.Video.Scale, 3);
@@ -73,7 +73,7 @@ TEST(SettingsFile, ValuesReadInAnySpellingAndWriteBackKeepsWhatIsUnknown) {
   // The unknown key and section are told about once each, with their lines.
   EXPECT_EQ(Joined(file.Problems),
             "settings.ini:5: unknown key [video] colour-depth, kept as it is\n"
-            "settings.ini:15: unknown section [replays], kept as it is\n");
+            "settings.ini:15: unknown section [network], kept as it is\n");
 
   // Unchanged values keep their spelling; a changed one is rewritten, a new
   // one joins its section or a new section; the unknown ones stay.
@@ -87,7 +87,7 @@ TEST(SettingsFile, ValuesReadInAnySpellingAndWriteBackKeepsWhatIsUnknown) {
             "[audio]\r\nvolume=30\r\nmute=1\r\n"
             "[keys]\r\nplayer1.fire=space , Pad RightShoulder\r\nplayer2.left=Keypad 4, J\r\n"
             "[pad]\r\ndeadzone=.25\r\nplayer2=030000005E0400008E02000014010000\r\n"
-            "[replays]\r\nrecord=0\r\n"
+            "[network]\r\nport=0\r\n"
             "[paths]\r\nscreenshots=~/Shots\r\n");
   // And it reads back as the changed settings.
   const SettingsFile back = Read(written);
