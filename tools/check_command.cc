@@ -33,12 +33,8 @@ int CheckCommand(const std::vector<std::string>& args) {
     std::fputs(kCheckHelp, stdout);
     return kToolOk;
   }
-  std::vector<std::string> files;
-  for (const std::string& arg : args) {
-    if (arg != "--") files.push_back(arg);
-  }
-  if (files.size() != 1) return ToolUsageError(command, "give exactly one FILE");
-  const std::string& file = files[0];
+  std::string file;
+  if (int exitCode = kToolOk; !OneFileArgument(command, args, file, exitCode)) return exitCode;
 
   const GameCheck check = CheckGameFile(file);
   if (check.VersionRead) std::printf("%s: version %d\n", file.c_str(), check.Version);

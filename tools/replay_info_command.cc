@@ -79,12 +79,8 @@ int ReplayInfoCommand(const std::vector<std::string>& args) {
     std::fputs(kReplayInfoHelp, stdout);
     return kToolOk;
   }
-  std::vector<std::string> files;
-  for (const std::string& arg : args) {
-    if (arg != "--") files.push_back(arg);
-  }
-  if (files.size() != 1) return ToolUsageError(command, "give exactly one FILE");
-  const std::string& file = files[0];
+  std::string file;
+  if (int exitCode = kToolOk; !OneFileArgument(command, args, file, exitCode)) return exitCode;
   std::string bytes;
   if (!ReadWholeFile(file, kMaxReplayBytes + 1, bytes)) {
     ToolFailure(command, file + ": cannot be read (a readable file of at most " +

@@ -26,3 +26,17 @@ std::string BaseName(const std::string& path) {
   const size_t cut = path.find_last_of('/');
   return cut == std::string::npos ? path : path.substr(cut + 1);
 }
+
+bool OneFileArgument(const std::string& command, const std::vector<std::string>& args,
+                     std::string& file, int& exitCode) {
+  std::vector<std::string> files;
+  for (const std::string& arg : args) {
+    if (arg != "--") files.push_back(arg);
+  }
+  if (files.size() != 1) {
+    exitCode = ToolUsageError(command, "give exactly one FILE");
+    return false;
+  }
+  file = files[0];
+  return true;
+}

@@ -22,5 +22,10 @@ int ToolUsageError(const std::string& command, const std::string& message);
 // True when args ask for help ("--help" or "-h").
 bool WantsHelp(const std::vector<std::string>& args);
 
+// The one FILE a command takes ("--" may stand before it): true with file
+// set, or false after the usage error (`exitCode` is then kToolBadUsage).
+bool OneFileArgument(const std::string& command, const std::vector<std::string>& args,
+                     std::string& file, int& exitCode);
+
 // The last component of a path.
 std::string BaseName(const std::string& path);

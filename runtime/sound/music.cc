@@ -75,6 +75,18 @@ void SendVolume(double volume) {
   Mix_VolumeMusic(static_cast<int>(thousandths * MIX_MAX_VOLUME / 1000.0 * MusicOutputGain()));
 }
 
+// Opens the piece at a resolved path as the current one, with its length;
+// false when SDL_mixer cannot read it.
+bool LoadPiece(const RtString& resolved, MusicRecord& music) {
+  Mix_Music* piece = Mix_LoadMUS(ToHostPath(resolved.View()).c_str());
+  if (piece == nullptr) return false;
+  Piece() = piece;
+  music.Loaded = true;
+  const double length = PieceLengthMs(piece);
+  music.LengthMs = length > 0 ? length : kMinLengthMs;
+  return true;
+}
+
 }  // namespace
 
 const MusicRecord& CurrentMusic() {
@@ -100,12 +112,7 @@ void PlayMusic(const RtString& path, int32_t loop) {
   }
   if (!SoundMixerOpen()) return;
 
-  Mix_Music* piece = Mix_LoadMUS(ToHostPath(resolved.View()).c_str());
-  if (piece == nullptr) return;
-  Piece() = piece;
-  music.Loaded = true;
-  const double length = PieceLengthMs(piece);
-  music.LengthMs = length > 0 ? length : kMinLengthMs;
+  if (!LoadPiece(resolved, music)) return;
   music.MusicLoopEnd = loop != 0 ? NowMs() + music.LengthMs : 0;
   PlayFromStart();
   music.MusicVolume = 1;
@@ -179,12 +186,7 @@ void ResumeMusic() {
   music.MusicLoopEnd = 0;
   RtString resolved;
   if (ResolveMediaPath(MusicArchive(), music.MusicPath, resolved) != 1 || resolved.Empty()) return;
-  Mix_Music* piece = Mix_LoadMUS(ToHostPath(resolved.View()).c_str());
-  if (piece == nullptr) return;
-  Piece() = piece;
-  music.Loaded = true;
-  const double length = PieceLengthMs(piece);
-  music.LengthMs = length > 0 ? length : kMinLengthMs;
+  if (!LoadPiece(resolved, music)) return;
   if (held.Ended) return;
   PlayFromStart();
   if (held.PositionSeconds > 0) Mix_SetMusicPosition(held.PositionSeconds);

@@ -94,11 +94,7 @@ TEST(OpenGames, APackedProgramOfAnotherPlatformPlaysItsGame) {
     EXPECT_TRUE(LikeReference(folder + shot, shot)) << shot << "\n" << run.Log;
   }
   // Nothing was written next to the game.
-  std::vector<std::string> beside;
-  for (const auto& entry : std::filesystem::directory_iterator(place)) {
-    beside.push_back(entry.path().filename().string());
-  }
-  EXPECT_EQ(beside, std::vector<std::string>{"Sky Lane.exe"});
+  EXPECT_EQ(testenv::FolderEntries(place), std::vector<std::string>{"Sky Lane.exe"});
 }
 
 // A folder copied from a system whose names ignore case: the player asks

@@ -21,15 +21,6 @@ namespace {
 
 using FileWriteTest = InFreshFolder;
 
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 mode_t ModeOf(const std::string& path) {
   struct stat info {};
   EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
@@ -84,8 +75,9 @@ TEST_F(FileWriteTest, PlacementsOnFreeAndTakenNames) {
   }
   umask(mask);
   // No temporary file is left behind by any of them.
-  EXPECT_EQ(FolderEntries(folder_), (std::vector<std::string>{"free_create", "free_replace",
-                                                              "taken_create", "taken_replace"}));
+  EXPECT_EQ(
+      testenv::FolderEntries(folder_),
+      (std::vector<std::string>{"free_create", "free_replace", "taken_create", "taken_replace"}));
 }
 
 TEST_F(FileWriteTest, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
@@ -100,7 +92,7 @@ TEST_F(FileWriteTest, AFullDiskKeepsTheOldFileAndLeavesNoTemporary) {
   EXPECT_EQ(result.Status, FileWriteStatus::kFailed);
   EXPECT_EQ(result.Error, EFBIG);
   EXPECT_EQ(testenv::ReadFile(path), "old settings");
-  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"settings.ini"});
+  EXPECT_EQ(testenv::FolderEntries(folder_), std::vector<std::string>{"settings.ini"});
 
   LogFileWriteFailure(path, result);
   LogFileWriteFailure(path, FileWriteResult{FileWriteStatus::kExists, 0});
@@ -133,7 +125,7 @@ TEST_F(FileWriteTest, APendingFileIsInvisibleUntilCommittedAndGoneWhenAbandoned)
     EXPECT_EQ(CommitFileWrite(abandoned, FilePlacement::kReplace).Status, FileWriteStatus::kFailed);
   }
   EXPECT_EQ(testenv::ReadFile(path), "part one, part two");
-  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"replay.zrp"});
+  EXPECT_EQ(testenv::FolderEntries(folder_), std::vector<std::string>{"replay.zrp"});
 }
 
 TEST_F(FileWriteTest, TwoNewFilesRacingForOneNameNeverOverwriteEachOther) {
@@ -147,7 +139,7 @@ TEST_F(FileWriteTest, TwoNewFilesRacingForOneNameNeverOverwriteEachOther) {
   EXPECT_EQ(CommitFileWrite(first, FilePlacement::kCreateNew).Status, FileWriteStatus::kWritten);
   EXPECT_EQ(CommitFileWrite(second, FilePlacement::kCreateNew).Status, FileWriteStatus::kExists);
   EXPECT_EQ(testenv::ReadFile(path), "first");
-  EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>{"shot-0001.png"});
+  EXPECT_EQ(testenv::FolderEntries(folder_), std::vector<std::string>{"shot-0001.png"});
 }
 
 TEST_F(FileWriteTest, ACopyThatRunsOutOfRoomKeepsTheOldDestination) {
@@ -159,7 +151,7 @@ TEST_F(FileWriteTest, ACopyThatRunsOutOfRoomKeepsTheOldDestination) {
     CopyFileTo(RtString("big.bin"), RtString("dst.bin"));
   }
   EXPECT_EQ(testenv::ReadFile("dst.bin"), "old destination");
-  EXPECT_EQ(FolderEntries(folder_), (std::vector<std::string>{"big.bin", "dst.bin"}));
+  EXPECT_EQ(testenv::FolderEntries(folder_), (std::vector<std::string>{"big.bin", "dst.bin"}));
   EXPECT_EQ(testenv::ReadErrorLog(),
             std::string("Can't write dst.bin: ") + std::strerror(EFBIG) + "\r\n");
 }

@@ -16,15 +16,6 @@
 
 namespace {
 
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(ImageSave, AFullDiskKeepsTheOlderPictureAndCostsOneLogLine) {
   ASSERT_TRUE(gltest::OpenWindow());
   const std::string dir = testenv::MakeDir("shots");
@@ -52,7 +43,7 @@ TEST(ImageSave, AFullDiskKeepsTheOlderPictureAndCostsOneLogLine) {
   EXPECT_EQ(bmpSaved, 0);
   EXPECT_EQ(testenv::ReadFile(png), olderPng);
   EXPECT_EQ(testenv::ReadFile(bmp), olderBmp);
-  EXPECT_EQ(Names(dir), (std::vector<std::string>{"shot.bmp", "shot.png"}));
+  EXPECT_EQ(testenv::FolderEntries(dir), (std::vector<std::string>{"shot.bmp", "shot.png"}));
   const std::string why = std::strerror(EFBIG);
   EXPECT_EQ(testenv::ReadErrorLog(),
             "Can't write " + png + ": " + why + "\r\nCan't write " + bmp + ": " + why + "\r\n");

@@ -7,27 +7,22 @@
 #include <vector>
 
 #include "player/options.h"
+#include "tests/player/command_line.h"
 
 namespace {
 
-bool Parse(std::vector<std::string> args, PlayerOptions& options, std::string& error) {
-  args.insert(args.begin(), "zorax-player");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  return ParsePlayerOptions(static_cast<int>(args.size()), argv.data(), options, error);
-}
+using playertest::ParseCommandLine;
 
 TEST(DisplayOptions, ValuesReachTheDisplayBlock) {
   PlayerOptions options;
   std::string error;
-  ASSERT_TRUE(Parse({}, options, error)) << error;
+  ASSERT_TRUE(ParseCommandLine({}, options, error)) << error;
   EXPECT_FALSE(options.Display.Scale.has_value());
   EXPECT_FALSE(options.Display.FullScreen.has_value());
   EXPECT_FALSE(options.Display.Mode.has_value());
   EXPECT_FALSE(options.Display.Filter.has_value());
 
-  ASSERT_TRUE(Parse(
+  ASSERT_TRUE(ParseCommandLine(
       {"--scale", "3", "--fullscreen", "game.zorax", "--scale-mode=fit", "--filter", "linear"},
       options, error))
       << error;
@@ -37,9 +32,9 @@ TEST(DisplayOptions, ValuesReachTheDisplayBlock) {
   EXPECT_EQ(options.Display.Filter, ScaleFilter::kLinear);
   EXPECT_EQ(options.Path, "game.zorax");
 
-  ASSERT_TRUE(Parse({"--fullscreen", "--scale=8", "--window", "--scale-mode", "stretch",
-                     "--filter=nearest", "--scale", "1"},
-                    options, error))
+  ASSERT_TRUE(ParseCommandLine({"--fullscreen", "--scale=8", "--window", "--scale-mode", "stretch",
+                                "--filter=nearest", "--scale", "1"},
+                               options, error))
       << error;
   EXPECT_EQ(options.Display.Scale, 1) << "the last --scale counts";
   EXPECT_EQ(options.Display.FullScreen, false);
@@ -47,7 +42,7 @@ TEST(DisplayOptions, ValuesReachTheDisplayBlock) {
   EXPECT_EQ(options.Display.Filter, ScaleFilter::kNearest);
 
   // After "--" a name is PATH, even one that looks like an option.
-  ASSERT_TRUE(Parse({"--scale", "2", "--", "--scale"}, options, error)) << error;
+  ASSERT_TRUE(ParseCommandLine({"--scale", "2", "--", "--scale"}, options, error)) << error;
   EXPECT_EQ(options.Path, "--scale");
   EXPECT_EQ(options.Display.Scale, 2);
 }
@@ -77,7 +72,7 @@ TEST(DisplayOptions, BadValuesAreRefusedInOneLine) {
   for (const Case& c : cases) {
     PlayerOptions options;
     std::string error;
-    EXPECT_FALSE(Parse(c.Args, options, error)) << c.Args[0];
+    EXPECT_FALSE(ParseCommandLine(c.Args, options, error)) << c.Args[0];
     EXPECT_EQ(error, c.Error);
     EXPECT_EQ(error.find('\n'), std::string::npos);
   }

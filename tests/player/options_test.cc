@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "tests/player/command_line.h"
+
 namespace {
 
 struct ParseCase {
@@ -15,13 +17,7 @@ struct ParseCase {
   int PathArgument = 0;
 };
 
-bool Parse(std::vector<std::string> args, PlayerOptions& options, std::string& error) {
-  args.insert(args.begin(), "zorax-player");
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  return ParsePlayerOptions(static_cast<int>(args.size()), argv.data(), options, error);
-}
+using playertest::ParseCommandLine;
 
 TEST(PlayerOptions, PathAndOptionsInAnyOrder) {
   const ParseCase cases[] = {
@@ -38,7 +34,7 @@ TEST(PlayerOptions, PathAndOptionsInAnyOrder) {
   for (const ParseCase& c : cases) {
     PlayerOptions options;
     std::string error;
-    const bool ok = Parse(c.Args, options, error);
+    const bool ok = ParseCommandLine(c.Args, options, error);
     ASSERT_EQ(ok, c.Ok) << ::testing::PrintToString(c.Args) << " " << error;
     if (ok) {
       EXPECT_EQ(options.Path, c.Path);

@@ -7,6 +7,7 @@
 
 #include "player/options.h"
 #include "player/settings.h"
+#include "tests/player/command_line.h"
 
 namespace {
 
@@ -17,13 +18,9 @@ struct Parsed {
 };
 
 Parsed Parse(const std::vector<const char*>& words) {
-  std::vector<std::string> args = {"zorax-player"};
-  args.insert(args.end(), words.begin(), words.end());
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
   Parsed parsed;
   parsed.Ok =
-      ParsePlayerOptions(static_cast<int>(argv.size()), argv.data(), parsed.Options, parsed.Error);
+      playertest::ParseCommandLine({words.begin(), words.end()}, parsed.Options, parsed.Error);
   return parsed;
 }
 

@@ -15,15 +15,6 @@
 
 namespace {
 
-std::vector<std::string> Listing(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 ReplayFile Game(const std::string& name, int64_t start) {
   ReplayFile replay;
   replay.GameName = name;
@@ -108,7 +99,7 @@ TEST(ReplayStore, OnlyTheNewestFiftyOfAGameStay) {
 
   ASSERT_TRUE(SaveReplay(folder, Game("sky", 1800000000), 50, path, error)) << error;
   std::vector<std::string> sky;
-  for (const std::string& name : Listing(folder)) {
+  for (const std::string& name : testenv::FolderEntries(folder)) {
     if (name.rfind("sky-2", 0) == 0 && name.size() == 23) sky.push_back(name);
   }
   ASSERT_EQ(sky.size(), 50u);
@@ -129,6 +120,6 @@ TEST(ReplayStore, OnlyTheNewestFiftyOfAGameStay) {
   const std::vector<std::string> deleted = KeepNewestReplays(same, "g", 2);
   EXPECT_EQ(deleted,
             (std::vector<std::string>{"g-20231114-221320.zrp", "g-20231114-221320-2.zrp"}));
-  EXPECT_EQ(Listing(same),
+  EXPECT_EQ(testenv::FolderEntries(same),
             (std::vector<std::string>{"g-20231114-221320-3.zrp", "g-20231114-221320-4.zrp"}));
 }

@@ -36,15 +36,6 @@ std::tm At(int year, int month, int day, int hour, int minute, int second) {
   return time;
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::vector<uint8_t> Gradient(int width, int height) {
   std::vector<uint8_t> rgba(static_cast<size_t>(width) * height * 4);
   for (size_t i = 0; i < rgba.size(); ++i) rgba[i] = static_cast<uint8_t>(i * 7 + i / 2560);
@@ -81,9 +72,10 @@ TEST(Screenshot, FilesGoIntoAFolderMadeForThemAndAreNeverOverwritten) {
   EXPECT_EQ(testenv::ReadFile(folder + "/skylane-20270203-040506-1.png"), "mine");
   ASSERT_TRUE(DecodeImageFile(first, kNoColourKey, image));
   EXPECT_TRUE(image.Pixels == picture) << "the first file is untouched";
-  EXPECT_EQ(FilesIn(folder), (std::vector<std::string>{"skylane-20270203-040506-1.png",
-                                                       "skylane-20270203-040506-2.png",
-                                                       "skylane-20270203-040506.png"}))
+  EXPECT_EQ(
+      testenv::FolderEntries(folder),
+      (std::vector<std::string>{"skylane-20270203-040506-1.png", "skylane-20270203-040506-2.png",
+                                "skylane-20270203-040506.png"}))
       << "nothing else is left behind";
 
   // A file where the folder should be: a problem, no file.
@@ -127,7 +119,7 @@ TEST_F(DisplayKeysTest, F12SavesTheLogicalFrameAndTheGameNeverSeesIt) {
   PresentFrame();  // the screenshot is of this frame
 
   const std::string folder = pictures_ + "/Zorax";
-  const std::vector<std::string> files = FilesIn(folder);
+  const std::vector<std::string> files = testenv::FolderEntries(folder);
   ASSERT_EQ(files.size(), 1u);
   EXPECT_EQ(files[0].rfind("keys-", 0), 0u) << files[0];
   ImageBuffer image;
@@ -145,7 +137,7 @@ TEST_F(DisplayKeysTest, F12SavesTheLogicalFrameAndTheGameNeverSeesIt) {
 
   // One press, one file.
   PresentFrame();
-  EXPECT_EQ(FilesIn(folder).size(), 1u);
+  EXPECT_EQ(testenv::FolderEntries(folder).size(), 1u);
 }
 
 TEST_F(DisplayKeysTest, AFailedScreenshotIsLoggedAndTheGameGoesOn) {

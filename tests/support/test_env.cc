@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,16 @@ std::string MakeDir(const std::string& name) {
   return path.string();
 }
 
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code missing;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, missing)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "";
@@ -38,9 +49,13 @@ void WriteFile(const std::string& path, const std::string& bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
 
-std::string ReadErrorLog() { return ReadFile(ErrorLogPath()); }
+std::string ReadErrorLog() {
+  return ReadFile(ErrorLogPath());
+}
 
 std::string SourceDir() {
   const char* dir = std::getenv("OMBREL_SOURCE_DIR");

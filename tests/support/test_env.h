@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace testenv {
 
@@ -17,6 +18,8 @@ std::string MakeDir(const std::string& name);
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, sorted; empty for a folder that is not there.
+std::vector<std::string> FolderEntries(const std::string& folder);
 
 // Contents of the runtime's error log of this test process.
 std::string ReadErrorLog();
