@@ -13,13 +13,12 @@
 #include <thread>
 
 #include "game/frame_seam.h"
-#include "game/game_file_writer.h"
 #include "game/main_program.h"
-#include "game/palette.h"
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
 #include "runtime/core/startup.h"
 #include "runtime/gfx2d/text.h"
+#include "tests/game/game_builders.h"
 #include "tests/game/run_player.h"
 #include "tests/input/input_test_events.h"
 #include "tests/support/program_end_checks.h"
@@ -76,32 +75,7 @@ std::vector<std::string> Play(const std::string& gameBytes, Script script) {
   return Recorded();
 }
 
-// One sprite, one tile, and one level per entry of mapRows: a map 14 cells
-// wide and that many cells tall, scrolling at speed 5.
-std::string TestGame(std::initializer_list<int32_t> mapRows, const std::string& title = "Go") {
-  GameRecord game;
-  game.Sprites.Dimension(1);
-  game.Sprites[0].Pixels.Dimension(32, 32);
-  for (int32_t& pixel : game.Sprites[0].Pixels) pixel = kPalette[2];
-  game.Tiles.Dimension(1);
-  game.Tiles[0].Pixels.Dimension(48, 48);
-  for (int32_t& pixel : game.Tiles[0].Pixels) pixel = kPalette[24];
-  game.Animations.Dimension(8);
-  game.Levels.Dimension(static_cast<int32_t>(mapRows.size()));
-  int32_t l = 0;
-  for (int32_t rows : mapRows) {
-    LevelRecord& level = game.Levels[l++];
-    level.Layers[0].Dimension(14, rows);
-    level.ScrollMode = 1;
-    level.ScrollSpeed = 5;
-    level.TileCollision = 0;
-  }
-  game.TitleText = title.c_str();
-  std::string bytes;
-  std::string error;
-  EXPECT_TRUE(WriteGameFile(game, 7, bytes, error)) << error;
-  return bytes;
-}
+using testgame::ScrollingGame;
 
 // Black rows of screen column x in the back buffer, below the top 60 rows
 // (the blind's first band, where the status line is drawn).
@@ -165,7 +139,7 @@ TEST(PlayerRun, AFileOfAnUnknownVersionShowsLoadErrorUntilAClick) {
 
 TEST(PlayerRun, TheTitleIgnoresFireInItsFirstFrameAndCentresItsText) {
   const std::vector<std::string> lines =
-      Play(TestGame({30}, "AB\n\nCDEF\n"), [](const GameFrame& frame) {
+      Play(ScrollingGame({30}, "AB\n\nCDEF\n"), [](const GameFrame& frame) {
         if (frame.Kind == GameFrameKind::kLoading) return;
         Record(Describe(frame));
         if (frame.Kind == GameFrameKind::kTitle && frame.NumberInPart == 0) {
@@ -212,7 +186,7 @@ TEST(PlayerRun, TheTitleIgnoresFireInItsFirstFrameAndCentresItsText) {
 }
 
 TEST(PlayerRun, AThreeScreenMapScrollsToTheTopAndClosesTheBlind) {
-  const std::vector<std::string> lines = Play(TestGame({30}), [](const GameFrame& frame) {
+  const std::vector<std::string> lines = Play(ScrollingGame({30}), [](const GameFrame& frame) {
     static int endingFrame = -1;
     if (frame.Kind == GameFrameKind::kTitle) {
       if (frame.NumberInPart == 0) PressFire(true);
@@ -255,31 +229,32 @@ TEST(PlayerRun, AThreeScreenMapScrollsToTheTopAndClosesTheBlind) {
 }
 
 TEST(PlayerRun, ShortMapsEndAfterTheirOpeningAndTheLastShipOutEndsTheGame) {
-  const std::vector<std::string> lines = Play(TestGame({5, 8, 30}), [](const GameFrame& frame) {
-    if (frame.Kind == GameFrameKind::kTitle) {
-      Record(Describe(frame));
-      if (frame.NumberInPart == 0) PressFire(true);
-      if (frame.Number > 100) EndProgramNormally();  // back on the title
-      return;
-    }
-    if (frame.Kind != GameFrameKind::kLevel) return;
-    GameSession& s = *frame.Session;
-    static int lastLevel = -1;
-    static int frames = 0;
-    if (s.LevelIndex != lastLevel) {
-      if (lastLevel >= 0)
-        Record("level " + std::to_string(lastLevel) + " frames " + std::to_string(frames));
-      lastLevel = s.LevelIndex;
-      frames = 0;
-      Record("level " + std::to_string(s.LevelIndex) + " ship y " +
-             std::to_string(s.Game.Players[0].Y));
-    }
-    ++frames;
-    // In the third level the last ship goes out after 40 frames.
-    if (s.LevelIndex == 2 && frame.NumberInPart == 40) s.Game.Players[0].Hits = 0;
-    if (s.LevelIndex == 2 && s.Ending == 1 && frames == 42) Record("closing from 41");
-    if (s.LevelIndex == 2 && frame.NumberInPart == 71) Record("third ends at 71");
-  });
+  const std::vector<std::string> lines =
+      Play(ScrollingGame({5, 8, 30}), [](const GameFrame& frame) {
+        if (frame.Kind == GameFrameKind::kTitle) {
+          Record(Describe(frame));
+          if (frame.NumberInPart == 0) PressFire(true);
+          if (frame.Number > 100) EndProgramNormally();  // back on the title
+          return;
+        }
+        if (frame.Kind != GameFrameKind::kLevel) return;
+        GameSession& s = *frame.Session;
+        static int lastLevel = -1;
+        static int frames = 0;
+        if (s.LevelIndex != lastLevel) {
+          if (lastLevel >= 0)
+            Record("level " + std::to_string(lastLevel) + " frames " + std::to_string(frames));
+          lastLevel = s.LevelIndex;
+          frames = 0;
+          Record("level " + std::to_string(s.LevelIndex) + " ship y " +
+                 std::to_string(s.Game.Players[0].Y));
+        }
+        ++frames;
+        // In the third level the last ship goes out after 40 frames.
+        if (s.LevelIndex == 2 && frame.NumberInPart == 40) s.Game.Players[0].Hits = 0;
+        if (s.LevelIndex == 2 && s.Ending == 1 && frames == 42) Record("closing from 41");
+        if (s.LevelIndex == 2 && frame.NumberInPart == 71) Record("third ends at 71");
+      });
   EXPECT_EQ(lines, (std::vector<std::string>{"title 0", "title 1", "level 0 ship y 144",
                                              "level 0 frames 30", "level 1 ship y 288",
                                              "level 1 frames 30", "level 2 ship y 1343",
@@ -287,7 +262,7 @@ TEST(PlayerRun, ShortMapsEndAfterTheirOpeningAndTheLastShipOutEndsTheGame) {
 }
 
 TEST(PlayerRun, EscapeAbandonsTheGameAndEndsTheProgramOnTheTitle) {
-  const std::vector<std::string> lines = Play(TestGame({30}), [](const GameFrame& frame) {
+  const std::vector<std::string> lines = Play(ScrollingGame({30}), [](const GameFrame& frame) {
     static int games = 0;
     GameSession* s = frame.Session;
     switch (frame.Kind) {

@@ -16,14 +16,13 @@
 #include <vector>
 
 #include "game/frame_seam.h"
-#include "game/game_file_writer.h"
 #include "game/main_program.h"
-#include "game/palette.h"
 #include "player/options_screen.h"
 #include "player/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"
+#include "tests/game/game_builders.h"
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
@@ -75,27 +74,9 @@ inline void OnOptionsFrame(int64_t frame, const OptionsMenu& menu) {
   if (CurrentScripts().Options) CurrentScripts().Options(frame, menu);
 }
 
-// One level, a map 14 cells wide and `rows` tall that scrolls one pixel a frame.
+// One level, a map 14 cells wide and `rows` tall, scrolling at speed 5.
 inline std::string ScrollingGame(int32_t rows) {
-  GameRecord game;
-  game.Sprites.Dimension(1);
-  game.Sprites[0].Pixels.Dimension(32, 32);
-  for (int32_t& pixel : game.Sprites[0].Pixels) pixel = kPalette[2];
-  game.Tiles.Dimension(1);
-  game.Tiles[0].Pixels.Dimension(48, 48);
-  for (int32_t& pixel : game.Tiles[0].Pixels) pixel = kPalette[24];
-  game.Animations.Dimension(8);
-  game.Levels.Dimension(1);
-  LevelRecord& level = game.Levels[0];
-  level.Layers[0].Dimension(14, rows);
-  level.ScrollMode = 1;
-  level.ScrollSpeed = 5;
-  level.TileCollision = 0;
-  game.TitleText = "Go";
-  std::string bytes;
-  std::string error;
-  EXPECT_TRUE(WriteGameFile(game, 7, bytes, error)) << error;
-  return bytes;
+  return testgame::ScrollingGame({rows});
 }
 
 // The player's start as its program starts it (settings from
