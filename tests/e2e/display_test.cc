@@ -136,8 +136,48 @@ class XSession {
     const std::string openbox = FindProgram("openbox");
     if (!openbox.empty()) {
       windowManager_ = Spawn({openbox}, Env(), folder_, "/dev/null", folder_ + "/openbox.log");
+      // A window mapped before the manager runs is never focused, and keys
+      // would go nowhere: wait until it has announced itself on the root.
+      const std::string xprop = FindProgram("xprop");
+      const bool managing =
+          !xprop.empty() && Eventually(
+                                [&] {
+                                  return Output({xprop, "-root", "_NET_SUPPORTING_WM_CHECK"})
+                                             .find("window id") != std::string::npos;
+                                },
+                                20000);
+      if (!managing) {
+        windowManagerProblem_ =
+            xprop.empty() ? "xprop is not installed (scripts/install-deps installs it)"
+                          : "openbox did not start: " + testenv::ReadFile(folder_ + "/openbox.log");
+        Stop(windowManager_);
+        windowManager_ = -1;
+      }
     }
     return "";
+  }
+
+  // Why there is no window manager.
+  const std::string& WindowManagerProblem() const { return windowManagerProblem_; }
+
+  // The id of the top-level window with this exact title (0 when there is
+  // none), found in the whole window tree: xdotool's search misses windows
+  // that carry only the newer UTF-8 title, as SDL's message box does.
+  unsigned long FindTitled(const std::string& title) const {
+    const std::string xwininfo = FindProgram("xwininfo");
+    if (xwininfo.empty()) return 0;
+    const std::string tree = Output({xwininfo, "-root", "-tree", "-int"});
+    const std::string quoted = " \"" + title + "\":";
+    const size_t at = tree.find(quoted);
+    if (at == std::string::npos) return 0;
+    const size_t lineStart = tree.rfind('\n', at) + 1;
+    return std::strtoul(tree.c_str() + lineStart, nullptr, 10);
+  }
+
+  // Every window and its title, for a failure's message.
+  std::string Tree() const {
+    const std::string xwininfo = FindProgram("xwininfo");
+    return xwininfo.empty() ? "" : Output({xwininfo, "-root", "-tree"});
   }
 
   bool HasWindowManager() const { return windowManager_ > 0; }
@@ -166,6 +206,7 @@ class XSession {
  private:
   std::string folder_;
   std::string display_;
+  std::string windowManagerProblem_ = "openbox is not installed (scripts/install-deps)";
   pid_t server_ = -1;
   pid_t windowManager_ = -1;
 };
@@ -179,7 +220,7 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
   const std::string folder = testenv::MakeDir("x-session");
   XSession x(folder);
   if (const std::string problem = x.Start(); !problem.empty()) GTEST_SKIP() << problem;
-  ASSERT_TRUE(x.HasWindowManager()) << "openbox is not installed (scripts/install-deps)";
+  ASSERT_TRUE(x.HasWindowManager()) << x.WindowManagerProblem();
   const std::string xdotool = FindProgram("xdotool");
   const std::string import = FindProgram("import");
   ASSERT_FALSE(xdotool.empty()) << "xdotool is not installed (scripts/install-deps)";
@@ -201,17 +242,20 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
   } stopGame{game};
 
   // Mesa's software renderer is announced in a message box first; Enter
-  // dismisses it.
+  // dismisses it once it has the focus.
   std::string window;
   ASSERT_TRUE(Eventually(
       [&] {
-        const std::string focus = Trim(x.Output({xdotool, "getwindowfocus", "getwindowname"}));
-        if (focus == "!!OpenGL Software Emulation!!") x.Output({xdotool, "key", "Return"});
+        if (const unsigned long box = x.FindTitled("!!OpenGL Software Emulation!!"); box != 0) {
+          x.Output({xdotool, "windowactivate", "--sync", std::to_string(box)});
+          x.Output({xdotool, "key", "Return"});
+        }
         window = Trim(x.Output({xdotool, "search", "--onlyvisible", "--name", "^stub$"}));
         return !window.empty() && window.find('\n') == std::string::npos;
       },
-      20000))
-      << testenv::ReadFile(run + "/stderr.txt");
+      30000))
+      << testenv::ReadFile(run + "/stderr.txt") << "\nwindows:\n"
+      << x.Tree() << "\nfocus: " << x.Output({xdotool, "getwindowfocus", "getwindowname"});
   auto geometry = [&] { return x.Output({xdotool, "getwindowgeometry", window}); };
   EXPECT_NE(geometry().find("Geometry: 1280x960"), std::string::npos) << geometry();
 
