@@ -186,20 +186,31 @@ class XSession {
     return {"PATH=/usr/bin:/bin", "DISPLAY=" + display_, "HOME=" + folder_};
   }
 
-  // What a command prints on stdout ("" when it fails).
+  // What a command prints on stdout ("" when it fails). A command still
+  // running after ten seconds is killed: a hung tool fails the test, not CI.
   std::string Output(const std::vector<std::string>& args) const {
     int fds[2];
     if (pipe(fds) != 0) return "";
     const pid_t pid = Spawn(args, Env(), folder_, "", folder_ + "/tool.log", -1, fds[1]);
     close(fds[1]);
+    const auto until = Clock::now() + std::chrono::seconds(10);
     std::string out;
     char buffer[4096];
-    for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;) {
+    for (;;) {
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+      pollfd waiting{fds[0], POLLIN, 0};
+      if (left <= 0 || poll(&waiting, 1, static_cast<int>(left)) != 1) break;
+      const ssize_t n = read(fds[0], buffer, sizeof buffer);
+      if (n <= 0) break;
       out.append(buffer, static_cast<size_t>(n));
     }
     close(fds[0]);
     int status = 0;
-    WaitForEnd(pid, 10000, status);
+    if (!WaitForEnd(pid, 1000, status)) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+    }
     return out;
   }
 
