@@ -277,7 +277,12 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
       << geometry();
   // The screen as the X server shows it, measured: black bars around
   // (320, 60)-(1600, 1020); inside, every logical pixel a uniform 2 x 2
-  // block; scaled back down, the picture the game drew.
+  // block; scaled back down, the title screen. Alt+Enter may come while
+  // the game is still loading, and the first frames after the switch may
+  // be laid out for the old size: the grab is repeated until the title
+  // shows full screen.
+  e2e::Picture title;
+  ASSERT_TRUE(e2e::ReadPicture(testenv::SourceDir() + "/tests/e2e/reference/title.png", title));
   const std::string screen = folder + "/screen.png";
   e2e::Picture full;
   e2e::Picture shrunk{640, 480, std::vector<uint8_t>(640 * 480 * 4)};
@@ -308,10 +313,12 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
         std::copy(corner, corner + 4, &shrunk.Rgba[(static_cast<size_t>(y) * 640 + x2) * 4]);
       }
     }
-    return litInBars == 0 && litInPicture > 1000 && unevenBlocks == 0;
+    return litInBars == 0 && unevenBlocks == 0 && e2e::CloseEnough(e2e::Compare(shrunk, title));
   };
-  // A busy machine may take a while to show the first frames at the new size.
-  Eventually(grab, 10000);
+  EXPECT_TRUE(Eventually(grab, 10000))
+      << litInBars << " lit pixels in the bars, " << unevenBlocks << " in uneven blocks, "
+      << e2e::Compare(shrunk, title).Differing << " differ from the title; the last grab is "
+      << screen;
   x.Output({xdotool, "key", "F12"});
 
   const std::string shots = folder + "/pictures/Zorax";
@@ -332,9 +339,8 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
   ASSERT_EQ(logical.Width, 640);
   ASSERT_EQ(logical.Height, 480);
 
-  EXPECT_EQ(litInBars, 0);
+  // The screenshot holds the frame on the screen, unscaled.
   EXPECT_GT(litInPicture, 1000) << "the title screen shows";
-  EXPECT_EQ(unevenBlocks, 0);
   const e2e::PictureDifference difference = e2e::Compare(shrunk, logical);
   EXPECT_TRUE(e2e::CloseEnough(difference))
       << difference.Differing << " pixels differ, by up to " << difference.Largest;
