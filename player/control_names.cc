@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "runtime/input/scan_codes.h"
+#include "runtime/values/rt_string.h"
 
 namespace {
 
@@ -38,13 +39,6 @@ constexpr const char* kButtonNames[SDL_CONTROLLER_BUTTON_MAX] = {
     "Touchpad",
 };
 
-bool SameFolded(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
   while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
@@ -58,7 +52,8 @@ uint8_t KeyCodeOfName(std::string_view name) {
   std::string text(name);
   // Lists are comma-separated, so the comma keys are written "Comma".
   if (text.size() >= kCommaWord.size() &&
-      SameFolded(std::string_view(text).substr(text.size() - kCommaWord.size()), kCommaWord)) {
+      SameIgnoringCase(std::string_view(text).substr(text.size() - kCommaWord.size()),
+                       kCommaWord)) {
     text.replace(text.size() - kCommaWord.size(), kCommaWord.size(), ",");
   }
   const SDL_Scancode key = SDL_GetScancodeFromName(text.c_str());
@@ -83,12 +78,12 @@ bool ReservedKey(int32_t code) {
 
 int32_t PadButtonOfName(std::string_view name) {
   if (name.size() <= kPadPrefix.size() ||
-      !SameFolded(name.substr(0, kPadPrefix.size()), kPadPrefix)) {
+      !SameIgnoringCase(name.substr(0, kPadPrefix.size()), kPadPrefix)) {
     return -1;
   }
   const std::string_view button = Trim(name.substr(kPadPrefix.size()));
   for (int32_t b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
-    if (SameFolded(button, kButtonNames[b])) return b;
+    if (SameIgnoringCase(button, kButtonNames[b])) return b;
   }
   return -1;
 }

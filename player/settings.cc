@@ -18,6 +18,7 @@
 #include "player/user_folders.h"
 #include "runtime/files/file_io.h"
 #include "runtime/files/text_lines.h"
+#include "runtime/values/rt_string.h"
 
 namespace {
 
@@ -35,14 +36,6 @@ struct Setting {
 
 char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
 }
 
 std::string Lower(std::string_view text) {
@@ -69,17 +62,17 @@ bool ReadWhole(std::string_view text, int32_t low, int32_t high, int32_t& out) {
 
 bool ReadSwitch(std::string_view text, bool& out) {
   for (const char* yes : {"1", "true", "yes", "on"}) {
-    if (SameFolded(text, yes)) return out = true, true;
+    if (SameIgnoringCase(text, yes)) return out = true, true;
   }
   for (const char* no : {"0", "false", "no", "off"}) {
-    if (SameFolded(text, no)) return out = false, true;
+    if (SameIgnoringCase(text, no)) return out = false, true;
   }
   return false;
 }
 
 bool ReadWord(std::string_view text, std::initializer_list<const char*> words, std::string& out) {
   for (const char* word : words) {
-    if (SameFolded(text, word)) return out = word, true;
+    if (SameIgnoringCase(text, word)) return out = word, true;
   }
   return false;
 }
@@ -96,7 +89,7 @@ bool ReadFraction(std::string_view text, double& out) {
 }
 
 bool ReadGuid(std::string_view text, std::string& out) {
-  if (SameFolded(text, "auto")) return out.clear(), true;
+  if (SameIgnoringCase(text, "auto")) return out.clear(), true;
   if (text.size() != 32) return false;
   for (char c : text) {
     if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
@@ -126,7 +119,7 @@ std::vector<Setting> MakeSettings() {
   std::vector<Setting> s;
   s.push_back({"video", "scale", "auto or a whole number from 1 to 8",
                [](std::string_view t, PlayerSettings& v) {
-                 if (SameFolded(t, "auto")) return v.Video.Scale = 0, true;
+                 if (SameIgnoringCase(t, "auto")) return v.Video.Scale = 0, true;
                  return ReadWhole(t, 1, 8, v.Video.Scale);
                },
                [](const PlayerSettings& v) {
@@ -148,7 +141,7 @@ std::vector<Setting> MakeSettings() {
                [](const PlayerSettings& v) { return v.Video.Filter; }});
   s.push_back({"video", "vsync", "auto, 0 or 1",
                [](std::string_view t, PlayerSettings& v) {
-                 if (SameFolded(t, "auto")) return v.Video.VSync = -1, true;
+                 if (SameIgnoringCase(t, "auto")) return v.Video.VSync = -1, true;
                  bool on = false;
                  if (!ReadSwitch(t, on)) return false;
                  v.Video.VSync = on ? 1 : 0;
@@ -214,14 +207,15 @@ const std::vector<Setting>& AllSettings() {
 
 bool KnownSection(std::string_view name) {
   for (const char* known : {"video", "audio", "keys", "pad", "paths", "replays"}) {
-    if (SameFolded(name, known)) return true;
+    if (SameIgnoringCase(name, known)) return true;
   }
   return false;
 }
 
 const Setting* FindSetting(std::string_view section, std::string_view key) {
   for (const Setting& setting : AllSettings()) {
-    if (SameFolded(setting.Section, section) && SameFolded(setting.Key, key)) return &setting;
+    if (SameIgnoringCase(setting.Section, section) && SameIgnoringCase(setting.Key, key))
+      return &setting;
   }
   return nullptr;
 }
@@ -229,9 +223,9 @@ const Setting* FindSetting(std::string_view section, std::string_view key) {
 // The first entry of a setting in the table, in file order.
 IniEntry* FindEntry(std::vector<IniSection>& table, const Setting& setting) {
   for (IniSection& section : table) {
-    if (!SameFolded(section.Name.View(), setting.Section)) continue;
+    if (!SameIgnoringCase(section.Name.View(), setting.Section)) continue;
     for (IniEntry& entry : section.Entries) {
-      if (SameFolded(entry.Key.View(), setting.Key)) return &entry;
+      if (SameIgnoringCase(entry.Key.View(), setting.Key)) return &entry;
     }
   }
   return nullptr;
@@ -409,10 +403,10 @@ std::string SettingsText(const SettingsFile& file, const PlayerSettings& values)
       if (text == setting.Write(file.Values)) continue;
       bool first = true;
       for (IniSection& section : table) {
-        if (!SameFolded(section.Name.View(), setting.Section)) continue;
+        if (!SameIgnoringCase(section.Name.View(), setting.Section)) continue;
         std::vector<IniEntry> kept;
         for (IniEntry& entry : section.Entries) {
-          if (SameFolded(entry.Key.View(), setting.Key)) {
+          if (SameIgnoringCase(entry.Key.View(), setting.Key)) {
             if (!first || text.empty()) continue;
             first = false;
             entry.Value = RtString(std::string_view(text));
@@ -426,7 +420,7 @@ std::string SettingsText(const SettingsFile& file, const PlayerSettings& values)
     if (text == setting.Write(defaults) || text.empty()) continue;
     IniSection* section = nullptr;
     for (IniSection& candidate : table) {
-      if (SameFolded(candidate.Name.View(), setting.Section)) section = &candidate;
+      if (SameIgnoringCase(candidate.Name.View(), setting.Section)) section = &candidate;
     }
     if (section == nullptr) {
       table.push_back(IniSection{RtString(std::string_view(setting.Section)), {}});

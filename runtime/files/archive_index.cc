@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "runtime/files/file_io.h"
+#include "runtime/values/rt_string.h"
 
 namespace {
 
@@ -14,10 +15,6 @@ int32_t Little32(const uint8_t* at) {
   return static_cast<int32_t>(static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
                               static_cast<uint32_t>(at[2]) << 16 |
                               static_cast<uint32_t>(at[3]) << 24);
-}
-
-char FoldCase(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 }  // namespace
@@ -94,11 +91,7 @@ std::string_view MemberKey(std::string_view path) {
 }
 
 bool SameMemberName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
+  return SameIgnoringCase(a, b);
 }
 
 bool IsSafeMemberName(std::string_view name) {

@@ -21,21 +21,9 @@ bool EndsName(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '=';
 }
 
-char Fold(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (Fold(a[i]) != Fold(b[i])) return false;
-  }
-  return true;
-}
-
 IniSection* FindSection(std::vector<IniSection>& sections, const RtString& name) {
   for (IniSection& section : sections) {
-    if (SameText(section.Name.View(), name.View())) return &section;
+    if (SameIgnoringCase(section.Name.View(), name.View())) return &section;
   }
   return nullptr;
 }
@@ -161,7 +149,7 @@ RtString IniGet(const RtString& section, const RtString& key) {
   IniSection* found = FindSection(IniFile().Sections, section);
   if (found != nullptr) {
     for (const IniEntry& entry : found->Entries) {
-      if (SameText(entry.Key.View(), key.View())) return entry.Value;
+      if (SameIgnoringCase(entry.Key.View(), key.View())) return entry.Value;
     }
   }
   return RtString("NO_DATA");
@@ -184,7 +172,7 @@ void IniPut(const RtString& section, const RtString& key, const RtString& value)
     target = &store.Sections.back();
   }
   for (size_t i = 0; i < target->Entries.size(); ++i) {
-    if (SameText(target->Entries[i].Key.View(), key.View())) {
+    if (SameIgnoringCase(target->Entries[i].Key.View(), key.View())) {
       if (value.Empty()) {
         RemoveByMovingLast(target->Entries, i);
       } else {

@@ -5,47 +5,37 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
 
 namespace {
 
 constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kRadToDeg = 57.29577951308232;
 
-struct RandomState {
-  uint32_t memory[256];
-  uint32_t results[256];
-  uint32_t accumulator;
-  uint32_t lastResult;
-  uint32_t counter;
-  uint32_t resultCount;
-};
-
-RandomState& Random() {
-  static RandomState state{};
+RandomGeneratorState& Random() {
+  static RandomGeneratorState state{};
   return state;
 }
 
 // One generation round: 256 steps, refilling the whole result block.
-void IsaacRound(RandomState& s) {
-  uint32_t a = s.accumulator;
-  uint32_t b = s.lastResult + (++s.counter);
+void IsaacRound(RandomGeneratorState& s) {
+  uint32_t a = s.Accumulator;
+  uint32_t b = s.LastResult + (++s.Counter);
   for (uint32_t i = 0; i < 256; ++i) {
-    const uint32_t x = s.memory[i];
+    const uint32_t x = s.Memory[i];
     switch (i & 3) {
       case 0: a ^= a << 13; break;
       case 1: a ^= a >> 6; break;
       case 2: a ^= a << 2; break;
       case 3: a ^= a >> 16; break;
     }
-    a += s.memory[(i + 128) & 255];
-    const uint32_t y = s.memory[(x >> 2) & 255] + a + b;
-    s.memory[i] = y;
-    b = s.memory[(y >> 10) & 255] + x;
-    s.results[i] = b;
+    a += s.Memory[(i + 128) & 255];
+    const uint32_t y = s.Memory[(x >> 2) & 255] + a + b;
+    s.Memory[i] = y;
+    b = s.Memory[(y >> 10) & 255] + x;
+    s.Results[i] = b;
   }
-  s.accumulator = a;
-  s.lastResult = b;
+  s.Accumulator = a;
+  s.LastResult = b;
 }
 
 // The eight-word mixing step of ISAAC's initialisation.
@@ -93,17 +83,17 @@ int32_t AbsInt(int32_t a) {
 
 int32_t RandomInt(int32_t n) {
   if (n < 1) return 0;
-  RandomState& s = Random();
+  RandomGeneratorState& s = Random();
   IsaacRound(s);
-  const uint32_t w = s.results[0];
+  const uint32_t w = s.Results[0];
   return static_cast<int32_t>(w % (static_cast<uint32_t>(n) + 1u));
 }
 
 void SeedRandom(uint32_t seed) {
-  RandomState& s = Random();
-  s.accumulator = s.lastResult = s.counter = 0;
-  for (uint32_t& r : s.results) r = 0;
-  s.results[0] = seed;
+  RandomGeneratorState& s = Random();
+  s.Accumulator = s.LastResult = s.Counter = 0;
+  for (uint32_t& r : s.Results) r = 0;
+  s.Results[0] = seed;
 
   uint32_t v[8];
   for (uint32_t& x : v) x = 0x9e3779b9u;
@@ -112,40 +102,26 @@ void SeedRandom(uint32_t seed) {
   // First pass: the seed and the (seeded) result block go into the memory.
   for (int i = 0; i < 256; i += 8) {
     v[0] += seed;
-    for (int k = 0; k < 8; ++k) v[k] += s.results[i + k];
+    for (int k = 0; k < 8; ++k) v[k] += s.Results[i + k];
     Mix(v);
-    for (int k = 0; k < 8; ++k) s.memory[i + k] = v[k];
+    for (int k = 0; k < 8; ++k) s.Memory[i + k] = v[k];
   }
   // Second pass: every word of the memory affects every other.
   for (int i = 0; i < 256; i += 8) {
-    for (int k = 0; k < 8; ++k) v[k] += s.memory[i + k];
+    for (int k = 0; k < 8; ++k) v[k] += s.Memory[i + k];
     Mix(v);
-    for (int k = 0; k < 8; ++k) s.memory[i + k] = v[k];
+    for (int k = 0; k < 8; ++k) s.Memory[i + k] = v[k];
   }
   IsaacRound(s);
-  s.resultCount = 256;
+  s.ResultCount = 256;
 }
 
 RandomGeneratorState SaveRandomState() {
-  const RandomState& s = Random();
-  RandomGeneratorState saved{};
-  std::copy(std::begin(s.memory), std::end(s.memory), saved.Memory);
-  std::copy(std::begin(s.results), std::end(s.results), saved.Results);
-  saved.Accumulator = s.accumulator;
-  saved.LastResult = s.lastResult;
-  saved.Counter = s.counter;
-  saved.ResultCount = s.resultCount;
-  return saved;
+  return Random();
 }
 
 void RestoreRandomState(const RandomGeneratorState& saved) {
-  RandomState& s = Random();
-  std::copy(std::begin(saved.Memory), std::end(saved.Memory), s.memory);
-  std::copy(std::begin(saved.Results), std::end(saved.Results), s.results);
-  s.accumulator = saved.Accumulator;
-  s.lastResult = saved.LastResult;
-  s.counter = saved.Counter;
-  s.resultCount = saved.ResultCount;
+  Random() = saved;
 }
 
 RtString FormatFixed(double width, double decimals, double value) {

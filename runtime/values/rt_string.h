@@ -130,6 +130,8 @@ void SetCharAt(RtString& text, int32_t index, int32_t value);  // outside the te
 void TruncateAt(RtString& text, int32_t index);             // NUL at index, then SyncLength
 RtString ToLowerCopy(const RtString& text);                 // A..Z to a..z only
 RtString ToUpperCopy(const RtString& text);                 // a..z to A..Z only
+// Equal but for the case of A..Z; every other byte must match exactly.
+bool SameIgnoringCase(std::string_view a, std::string_view b);
 int32_t FindText(const RtString& haystack, const RtString& needle);  // index, -1, 0 for ""
 // Every occurrence of search replaced; replacements are never searched again.
 // An empty search text returns the text unchanged.

@@ -155,6 +155,18 @@ TEST(RtString, CaseCopiesTouchOnlyAsciiLetters) {
   EXPECT_STREQ(mixed.CStr(), "aZ09_!\xE9\xC9");
 }
 
+TEST(RtString, SameIgnoringCaseFoldsOnlyAsciiLetters) {
+  EXPECT_TRUE(SameIgnoringCase("Game.ZORAX", "game.zorax"));
+  EXPECT_TRUE(SameIgnoringCase("", ""));
+  EXPECT_FALSE(SameIgnoringCase("game", "games"));
+  // Bytes that differ only in the 0x20 bit but are no letters, and letters
+  // outside ASCII, must still match exactly.
+  EXPECT_FALSE(SameIgnoringCase("@[", "`{"));
+  EXPECT_FALSE(SameIgnoringCase("\xC9", "\xE9"));
+  EXPECT_TRUE(SameIgnoringCase(std::string_view("a\0B", 3), std::string_view("A\0b", 3)));
+  EXPECT_FALSE(SameIgnoringCase(std::string_view("a\0", 2), std::string_view("a\x20", 2)));
+}
+
 TEST(RtString, FindTextGivesTheFirstOccurrence) {
   RtString hello("hello");
   EXPECT_EQ(FindText(hello, RtString()), 0);
