@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "player/game_locator.h"
+#include "player/open/game_locator.h"
 #include "runtime/core/system.h"
 #include "runtime/files/archive.h"
 #include "runtime/files/archive_index.h"

@@ -21,7 +21,7 @@
 
 #include "game/game_file_writer.h"
 #include "game/palette.h"
-#include "player/replay_file.h"
+#include "player/replays/replay_file.h"
 #include "runtime/files/archive_writer.h"
 
 namespace {

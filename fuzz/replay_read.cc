@@ -14,8 +14,8 @@
 #include "fuzz/fuzz_support.h"
 #include "game/frame_seam.h"
 #include "game/game_loop.h"
-#include "player/replay_file.h"
-#include "player/replay_playback.h"
+#include "player/replays/replay_file.h"
+#include "player/replays/replay_playback.h"
 #include "runtime/core/program_end.h"
 
 namespace {

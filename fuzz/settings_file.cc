@@ -8,7 +8,7 @@
 #include <string>
 
 #include "fuzz/fuzz_support.h"
-#include "player/settings.h"
+#include "player/settings/settings.h"
 
 namespace {
 

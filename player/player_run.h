@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "player/game_locator.h"
+#include "player/open/game_locator.h"
 #include "player/options.h"
 
 struct PlayerRun {

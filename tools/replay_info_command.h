@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "player/replay_file.h"
+#include "player/replays/replay_file.h"
 
 int ReplayInfoCommand(const std::vector<std::string>& args);
 

@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "player/game_drop.h"
+#include "player/open/game_drop.h"
 #include "player/player_run.h"
 #include "runtime/core/host_hooks.h"
 #include "runtime/gfx2d/screen_target.h"

@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <sstream>
 
-#include "player/replay_file.h"
-#include "player/sha256.h"
+#include "player/replays/replay_file.h"
+#include "player/replays/sha256.h"
 #include "tests/e2e/e2e_support.h"
 #include "tests/player/replay_test_game.h"
 #include "tests/support/test_env.h"

@@ -17,8 +17,8 @@
 
 #include "game/frame_seam.h"
 #include "game/main_program.h"
-#include "player/options_screen.h"
-#include "player/settings_store.h"
+#include "player/settings/options_screen.h"
+#include "player/settings/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"

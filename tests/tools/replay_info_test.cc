@@ -2,7 +2,7 @@
 // with the reader's reason for a file that is not a usable replay.
 #include <gtest/gtest.h>
 
-#include "player/replay_file.h"
+#include "player/replays/replay_file.h"
 #include "tests/support/test_env.h"
 #include "tools/replay_info_command.h"
 
