@@ -6,16 +6,19 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "game/game_file.h"
 #include "game/game_file_reader.h"
 #include "game/game_file_writer.h"
+#include "runtime/core/system.h"
+#include "runtime/files/file_io.h"
 #include "runtime/gfx2d/sprite_store.h"
 
 namespace {
+
+// Larger files are not game files anyone made; checking one would only fill memory.
+constexpr uint64_t kMaxCheckedBytes = uint64_t{1} << 30;
 
 std::string DescribePlace(const GameFilePlace& place) {
   std::string text;
@@ -303,17 +306,17 @@ GameCheck CheckGameBytes(const std::string& bytes) {
 }
 
 GameCheck CheckGameFile(const std::string& path) {
-  std::error_code error;
-  const bool folder = std::filesystem::is_directory(path, error);
-  std::ifstream in(path, std::ios::binary);
-  if (folder || !in) {
+  FileInfo info;
+  const bool folder = PathInfo(path, info) && info.Kind == FileKind::kFolder;
+  std::string bytes;
+  errno = 0;
+  if (folder || !ReadWholeFile(path, kMaxCheckedBytes, bytes)) {
+    const int problem = errno != 0 ? errno : EFBIG;
     GameCheck check;
     check.Errors.push_back("cannot read " + path + ": " +
-                           (folder ? std::string("it is a folder") : std::strerror(errno)) +
+                           (folder ? std::string("it is a folder") : std::strerror(problem)) +
                            "; the player shows \"Load Error!\" and ends");
     return check;
   }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return CheckGameBytes(bytes.str());
+  return CheckGameBytes(bytes);
 }

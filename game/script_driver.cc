@@ -324,12 +324,9 @@ bool LoadScript(const std::string& path, std::vector<ScriptCommand>& commands, s
   if (slash == 0) folder = "/";
   // The player changes into its own folder at start-up: keep screenshot
   // names from depending on that.
-  if (folder[0] != '/') {
-    char* cwd = realpath(".", nullptr);
-    if (cwd != nullptr) {
-      folder = std::string(cwd) + "/" + folder;
-      std::free(cwd);
-    }
+  if (!IsAbsolutePath(folder)) {
+    const std::string current = CurrentFolder();
+    if (!current.empty()) folder = current + "/" + folder;
   }
   return ParseScript(text, path, folder, commands, error);
 }
@@ -344,15 +341,14 @@ void StartScript(std::vector<ScriptCommand> commands, bool unpaced) {
 }
 
 bool StartScriptFromEnvironment() {
-  const char* path = std::getenv("ZORAX_SCRIPT");
-  if (path == nullptr || path[0] == '\0') return false;
+  const std::string path = EnvironmentValue("ZORAX_SCRIPT");
+  if (path.empty()) return false;
   std::vector<ScriptCommand> commands;
   std::string error;
   if (!LoadScript(path, commands, error)) {
     std::fprintf(stderr, "%s\n", error.c_str());
     std::exit(2);
   }
-  const char* unpaced = std::getenv("ZORAX_UNPACED");
-  StartScript(std::move(commands), unpaced != nullptr && std::string(unpaced) == "1");
+  StartScript(std::move(commands), EnvironmentValue("ZORAX_UNPACED") == "1");
   return true;
 }

@@ -4,6 +4,9 @@
 
 #include <string_view>
 
+#include "runtime/core/system.h"
+#include "runtime/values/rt_string.h"
+
 #ifndef ZORAX_VERSION
 #define ZORAX_VERSION "0"
 #endif
@@ -205,8 +208,14 @@ std::string PlayerVersion(const std::string& program) {
 }
 
 std::string ProgramBaseName(const char* argv0) {
-  std::string_view name = argv0 != nullptr && argv0[0] != '\0' ? argv0 : "zorax-player";
+  const std::string path = PathFromPlatform(argv0 != nullptr ? argv0 : "");
+  std::string_view name = path;
   const size_t slash = name.rfind('/');
   if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+  const std::string_view suffix = ProgramFileSuffix();
+  if (!suffix.empty() && name.size() > suffix.size() &&
+      SameIgnoringCase(name.substr(name.size() - suffix.size()), suffix)) {
+    name.remove_suffix(suffix.size());
+  }
   return name.empty() ? "zorax-player" : std::string(name);
 }

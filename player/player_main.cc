@@ -5,6 +5,7 @@
 // game/script_driver.h).
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "game/main_program.h"
 #include "game/script_driver.h"
@@ -19,6 +20,7 @@
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/startup.h"
+#include "runtime/core/system.h"
 
 namespace {
 
@@ -34,7 +36,15 @@ void PlayerMainProgram() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int nativeCount, char** nativeArguments) {
+  // The command line as UTF-8 on every platform; it lives as long as the program.
+  static std::vector<std::string> arguments = ProgramArguments(nativeCount, nativeArguments);
+  static std::vector<char*> argumentPointers;
+  for (std::string& argument : arguments) argumentPointers.push_back(argument.data());
+  argumentPointers.push_back(nullptr);
+  const int argc = static_cast<int>(arguments.size());
+  char** argv = argumentPointers.data();
+
   PlayerRun& run = CurrentRun();
   run.Invocation = argc > 0 && argv[0] != nullptr ? argv[0] : "";
   run.Program = ProgramBaseName(argc > 0 ? argv[0] : nullptr);

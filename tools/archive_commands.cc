@@ -3,17 +3,13 @@
 // bounds-checked reader, so what pack writes is what the player reads.
 #include "tools/archive_commands.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <span>
 
+#include "runtime/core/system.h"
 #include "runtime/files/archive_index.h"
 #include "runtime/files/archive_writer.h"
 #include "runtime/files/file_io.h"
@@ -92,7 +88,7 @@ class FileCloser {
  public:
   explicit FileCloser(int fd) : fd_(fd) {}
   ~FileCloser() {
-    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0) CloseFile(fd_);
   }
   FileCloser(const FileCloser&) = delete;
   FileCloser& operator=(const FileCloser&) = delete;
@@ -134,10 +130,6 @@ std::string LoadArchive(int fd, const std::string& program, LoadedArchive& archi
   return "";
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 }  // namespace
 
 int PackCommand(const std::vector<std::string>& args) {
@@ -162,8 +154,8 @@ int PackCommand(const std::vector<std::string>& args) {
   const int in = OpenForReading(program);
   if (in < 0) return ToolFailure(command, "cannot read " + program + ": " + SystemError());
   FileCloser closeIn(in);
-  struct stat programInfo {};
-  if (fstat(in, &programInfo) != 0 || !S_ISREG(programInfo.st_mode)) {
+  FileInfo programInfo;
+  if (!HandleInfo(in, programInfo) || programInfo.Kind != FileKind::kFile) {
     return ToolFailure(command, program + " is not a regular file");
   }
   ArchiveDirectory existing;
@@ -173,15 +165,15 @@ int PackCommand(const std::vector<std::string>& args) {
   }
 
   // Writing over an input would destroy it before it is read.
-  struct stat outputInfo {};
-  if (stat(output.c_str(), &outputInfo) == 0) {
-    if (S_ISDIR(outputInfo.st_mode)) return ToolFailure(command, output + " is a folder");
+  FileInfo outputInfo;
+  if (PathInfo(output, outputInfo)) {
+    if (outputInfo.Kind == FileKind::kFolder) return ToolFailure(command, output + " is a folder");
     if (SameFile(outputInfo, programInfo)) {
       return ToolFailure(command, output + " is PROGRAM itself");
     }
     for (const std::string& file : files) {
-      struct stat fileInfo {};
-      if (stat(file.c_str(), &fileInfo) == 0 && SameFile(outputInfo, fileInfo)) {
+      FileInfo fileInfo;
+      if (PathInfo(file, fileInfo) && SameFile(outputInfo, fileInfo)) {
         return ToolFailure(command, output + " is also one of the FILEs");
       }
     }
@@ -189,18 +181,18 @@ int PackCommand(const std::vector<std::string>& args) {
 
   // The output appears only when it is complete.
   std::string temporary = output + ".XXXXXX";
-  const int out = mkostemp(temporary.data(), O_CLOEXEC);
+  const int out = CreateUniqueFile(temporary);
   if (out < 0) return ToolFailure(command, "cannot create " + output + ": " + SystemError());
   auto abandon = [&](const std::string& message) {
-    close(out);
-    unlink(temporary.c_str());
+    CloseFile(out);
+    EraseFile(temporary);
     return ToolFailure(command, message);
   };
 
   std::vector<char> block(size_t{1} << 16);
   uint64_t programSize = 0;
   for (;;) {
-    const ssize_t n = ReadUpTo(in, block.data(), block.size());
+    const int64_t n = ReadUpTo(in, block.data(), block.size());
     if (n < 0) return abandon("cannot read " + program + ": " + SystemError());
     if (n > 0 && !WriteAll(out, block.data(), static_cast<size_t>(n))) {
       return abandon("cannot write " + output + ": " + SystemError());
@@ -213,9 +205,9 @@ int PackCommand(const std::vector<std::string>& args) {
   writer.BaseSize = programSize;
   uint64_t unpackedTotal = 0;
   for (const std::string& file : files) {
-    struct stat fileInfo {};
-    if (stat(file.c_str(), &fileInfo) == 0 && S_ISREG(fileInfo.st_mode) &&
-        static_cast<uint64_t>(fileInfo.st_size) > kMaxMemberSize) {
+    FileInfo fileInfo;
+    if (PathInfo(file, fileInfo) && fileInfo.Kind == FileKind::kFile &&
+        fileInfo.Size > kMaxMemberSize) {
       return abandon(file + " is larger than 256 MiB");
     }
     std::string bytes;
@@ -236,12 +228,12 @@ int PackCommand(const std::vector<std::string>& args) {
   if (!WriteAll(out, writer.Pending.data(), writer.Pending.size())) {
     return abandon("cannot write " + output + ": " + SystemError());
   }
-  if (fchmod(out, programInfo.st_mode & 07777) != 0) {
+  if (!SetFileMode(out, programInfo.Mode & 07777)) {
     return abandon("cannot set the permissions of " + output + ": " + SystemError());
   }
-  if (close(out) != 0 || rename(temporary.c_str(), output.c_str()) != 0) {
+  if (!CloseFile(out) || !RenameReplacing(temporary, output)) {
     const std::string reason = SystemError();
-    unlink(temporary.c_str());
+    EraseFile(temporary);
     return ToolFailure(command, "cannot write " + output + ": " + reason);
   }
   std::printf("%s: %zu members, %llu bytes packed into %llu\n", output.c_str(),
@@ -336,9 +328,7 @@ int ExtractCommand(const std::vector<std::string>& args) {
     }
   }
 
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (!std::filesystem::is_directory(folder, error)) {
+  if (!MakeFolders(folder, 0777)) {
     return ToolFailure(command, "cannot create the folder " + folder);
   }
   for (size_t i : chosen) {

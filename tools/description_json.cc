@@ -4,11 +4,14 @@
 // say in which file and where.
 #include "tools/description_json.h"
 
-#include <fstream>
 #include <set>
-#include <sstream>
+
+#include "runtime/files/file_io.h"
 
 namespace {
+
+// A description names files; its own text is small. Larger is surely not one.
+constexpr uint64_t kMaxDescriptionBytes = uint64_t{64} << 20;
 
 // A JSON pointer token: "~" and "/" escaped as the pointer syntax asks.
 std::string PointerToken(const std::string& key) {
@@ -99,18 +102,17 @@ std::string JsonTypeName(const Json& value) {
 }  // namespace
 
 std::shared_ptr<const DescriptionFile> LoadDescriptionFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw DescriptionError(path + ": cannot be read");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw DescriptionError(path + ": cannot be read");
+  std::string text;
+  if (!ReadWholeFile(path, kMaxDescriptionBytes, text)) {
+    throw DescriptionError(path + ": cannot be read");
+  }
 
   auto file = std::make_shared<DescriptionFile>();
   file->Path = path;
   DuplicateKeyWatch watch;
   try {
     file->Root = Json::parse(
-        text.str(),
+        text,
         [&watch](int, nlohmann::detail::parse_event_t event, Json& parsed) {
           return watch.Event(event, parsed);
         },

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "runtime/core/system.h"
 #include "runtime/files/file_io.h"
 #include "tools/tool_support.h"
 
@@ -26,7 +27,7 @@ std::string StartText(int64_t startTime, int32_t utcOffset) {
   const std::time_t local = static_cast<std::time_t>(startTime + utcOffset);
   std::tm parts{};
   char date[32] = "?";
-  if (gmtime_r(&local, &parts) != nullptr) {
+  if (UtcCalendarTime(local, parts)) {
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M:%S", &parts);
   }
   const int32_t minutes = (utcOffset < 0 ? -utcOffset : utcOffset) / 60;

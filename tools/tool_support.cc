@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "runtime/core/system.h"
+
 int ToolFailure(const std::string& command, const std::string& message) {
   std::fprintf(stderr, "zorax-tool %s: %s\n", command.c_str(), message.c_str());
   return kToolFailed;
@@ -23,8 +25,9 @@ bool WantsHelp(const std::vector<std::string>& args) {
 }
 
 std::string BaseName(const std::string& path) {
-  const size_t cut = path.find_last_of('/');
-  return cut == std::string::npos ? path : path.substr(cut + 1);
+  const std::string tidy = PathFromPlatform(path);
+  const size_t cut = tidy.find_last_of('/');
+  return cut == std::string::npos ? tidy : tidy.substr(cut + 1);
 }
 
 bool OneFileArgument(const std::string& command, const std::vector<std::string>& args,

@@ -8,6 +8,7 @@
 #include "tools/build_command.h"
 #include "tools/check_command.h"
 #include "tools/replay_info_command.h"
+#include "runtime/core/system.h"
 #include "tools/tool_support.h"
 
 namespace {
@@ -38,17 +39,21 @@ void PrintUsage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
+  // The command line as UTF-8 on every platform.
+  const std::vector<std::string> arguments = ProgramArguments(argc, argv);
+  if (arguments.size() < 2) {
     std::fprintf(stderr, "zorax-tool: no command given (see 'zorax-tool --help')\n");
     return kToolBadUsage;
   }
-  const std::string name = argv[1];
+  const std::string& name = arguments[1];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintUsage(stdout);
     return kToolOk;
   }
   for (const ToolCommand& command : kCommands) {
-    if (name == command.Name) return command.Main(std::vector<std::string>(argv + 2, argv + argc));
+    if (name == command.Name) {
+      return command.Main(std::vector<std::string>(arguments.begin() + 2, arguments.end()));
+    }
   }
   std::fprintf(stderr, "zorax-tool: unknown command '%s' (see 'zorax-tool --help')\n",
                name.c_str());

@@ -6,10 +6,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
-#include "player/user_folders.h"
 #include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
 #include "runtime/files/file_io.h"
 #include "runtime/gfx2d/image_write.h"
 #include "runtime/gfx2d/screen_target.h"
@@ -41,9 +40,7 @@ std::string WriteScreenshot(const std::string& folder, const std::string& game, 
     problem = "no picture to write";
     return "";
   }
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error || !std::filesystem::is_directory(folder, error)) {
+  if (!MakeFolders(folder, 0777)) {
     problem = "cannot make the folder " + folder;
     return "";
   }
@@ -90,12 +87,9 @@ bool TakeScreenshot(const std::string& game) {
   } else {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
-    localtime_r(&now, &local);
+    LocalCalendarTime(now, local);
     std::string folder = ChosenFolder();
-    if (folder.empty()) {
-      const std::string pictures = PicturesFolder();
-      if (!pictures.empty()) folder = pictures + "/Zorax";
-    }
+    if (folder.empty()) folder = ApplicationFolder(UserFolder::kPictures, "Zorax");
     written = WriteScreenshot(folder, game, local, width, height, rgba, problem);
   }
   const std::string line =

@@ -8,7 +8,7 @@
 //                      the first free name for that time; the path, or "" with the problem
 // TakeScreenshot       reads the logical screen and writes it into the screenshot folder,
 //                      logging one line: where it went, or why it did not; false on failure
-// SetScreenshotFolder  where screenshots go; "" (the default): PicturesFolder()/Zorax
+// SetScreenshotFolder  where screenshots go; "" (the default): Zorax in the pictures folder
 #pragma once
 
 #include <cstdint>

@@ -6,7 +6,6 @@
 #include "player/open/game_drop.h"
 
 #include <SDL.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -32,7 +31,7 @@ struct DropState {
   std::string Message;  // shown until MessageUntil
   double MessageUntil = 0;
   Uint32 ExpiryEvent = 0;  // SDL event type that ends a message on the load error screen
-  std::string RestartProgram = "/proc/self/exe";
+  std::string RestartProgram;  // "": this program's own file
   std::vector<std::string> RestartArguments;
   bool Redrawing = false;
 };
@@ -93,10 +92,7 @@ void ShowMessage(const std::string& text) {
 
 [[noreturn]] void ExecRestart() {
   DropState& state = State();
-  std::vector<char*> argv;
-  for (std::string& argument : state.RestartArguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  execv(state.RestartProgram.c_str(), argv.data());
+  ReplaceProcess(state.RestartProgram, state.RestartArguments);
   std::fprintf(stderr, "%s: cannot start the dropped game: %s\n", CurrentRun().Program.c_str(),
                std::strerror(errno));
   std::_Exit(0);

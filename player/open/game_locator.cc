@@ -6,15 +6,11 @@
 // or a device cannot stall the player.
 #include "player/open/game_locator.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 
+#include "runtime/core/system.h"
 #include "runtime/files/archive_index.h"
 #include "runtime/files/file_io.h"
 
@@ -38,21 +34,12 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view tail) {
   return name.size() >= tail.size() && SameMemberName(name.substr(name.size() - tail.size()), tail);
 }
 
-// The path made absolute without resolving links: a game file reached
-// through a link keeps the folder it was named in.
-std::string Absolute(const std::string& path) {
-  std::error_code ignored;
-  std::filesystem::path absolute = std::filesystem::absolute(path, ignored);
-  if (absolute.empty()) absolute = path;
-  std::string text = absolute.lexically_normal().string();
-  while (text.size() > 1 && text.back() == '/') text.pop_back();
-  return text;
-}
-
 std::string FolderOf(const std::string& absolutePath) {
   const size_t slash = absolutePath.rfind('/');
   if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : absolutePath.substr(0, slash);
+  // The folder of a file at the root is the root itself ("/", "C:/").
+  return slash + 1 == PathRootLength(absolutePath) ? absolutePath.substr(0, slash + 1)
+                                                   : absolutePath.substr(0, slash);
 }
 
 std::string BaseOf(const std::string& path) {
@@ -66,7 +53,7 @@ bool StartsLikeGameFile(const std::string& path) {
   if (fd < 0) return false;
   uint8_t bytes[4] = {};
   const bool read = ReadUpTo(fd, bytes, sizeof bytes) == sizeof bytes;
-  close(fd);
+  CloseFile(fd);
   const uint32_t version = bytes[0] | bytes[1] << 8 | bytes[2] << 16 | uint32_t{bytes[3]} << 24;
   return read && version <= static_cast<uint32_t>(kNewestGameVersion);
 }
@@ -95,21 +82,16 @@ void UseGameFile(const std::string& file, GameLocation& where) {
 }
 
 bool LocateInFolder(const std::string& folder, GameLocation& where, std::string& error) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) {
+  std::vector<std::string> names;
+  if (!ListFolder(folder, names, kMaxFolderEntries)) {
     return Fail(error, folder, std::string("the folder cannot be read: ") + std::strerror(errno));
   }
+  const std::string prefix = folder.back() == '/' ? folder : folder + "/";
   std::vector<std::string> files;
-  while (const dirent* entry = readdir(dir)) {
-    if (files.size() >= kMaxFolderEntries) break;
-    const std::string name = entry->d_name;
-    if (name == "." || name == "..") continue;
-    struct stat info {};
-    if (stat((folder + "/" + name).c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-      files.push_back(name);
-    }
+  for (const std::string& name : names) {
+    FileInfo info;
+    if (PathInfo(prefix + name, info) && info.Kind == FileKind::kFile) files.push_back(name);
   }
-  closedir(dir);
   std::sort(files.begin(), files.end());
 
   // The game file the player looks for, in whatever case the folder has it.
@@ -126,11 +108,11 @@ bool LocateInFolder(const std::string& folder, GameLocation& where, std::string&
       where.Notes.push_back("Folder " + folder + " holds " + JoinNames(named) + "; playing \"" +
                             chosen + "\"");
     }
-    UseGameFile(folder + "/" + chosen, where);
+    UseGameFile(prefix + chosen, where);
     return true;
   }
   if (zorax.size() == 1) {
-    UseGameFile(folder + "/" + zorax.front(), where);
+    UseGameFile(prefix + zorax.front(), where);
     return true;
   }
   if (zorax.size() > 1) {
@@ -140,10 +122,10 @@ bool LocateInFolder(const std::string& folder, GameLocation& where, std::string&
 
   std::vector<std::string> packed;
   for (const std::string& name : files) {
-    if (CarriesPackedGame(folder + "/" + name)) packed.push_back(name);
+    if (CarriesPackedGame(prefix + name)) packed.push_back(name);
   }
   if (packed.size() == 1) {
-    UsePackedProgram(folder + "/" + packed.front(), where);
+    UsePackedProgram(prefix + packed.front(), where);
     return true;
   }
   if (packed.size() > 1) {
@@ -170,7 +152,7 @@ bool CarriesPackedGame(const std::string& path) {
       found = SameMemberName(entry.Name, kGameFileName) && MemberDataPosition(dir, entry, start);
     }
   }
-  close(fd);
+  CloseFile(fd);
   return found;
 }
 
@@ -184,26 +166,28 @@ std::string GameNameOf(const std::string& path) {
 bool LocateGame(const std::string& path, GameLocation& where, std::string& error) {
   where = GameLocation{};
   if (path.empty()) return Fail(error, path, "an empty path");
-  const std::string absolute = Absolute(path);
+  // Made absolute without resolving links: a game file reached through a
+  // link keeps the folder it was named in.
+  const std::string absolute = AbsolutePath(path);
 
-  struct stat info {};
-  if (stat(absolute.c_str(), &info) != 0) {
+  FileInfo info;
+  if (!PathInfo(absolute, info)) {
     const int problem = errno;
-    struct stat link {};
-    if (problem == ENOENT && lstat(absolute.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    FileInfo link;
+    if (problem == ENOENT && LinkInfo(absolute, link) && link.Kind == FileKind::kLink) {
       return Fail(error, path, "a link to something that does not exist");
     }
     if (problem == ENOENT) return Fail(error, path, "does not exist");
     return Fail(error, path, std::string("cannot be reached: ") + std::strerror(problem));
   }
-  if (S_ISDIR(info.st_mode)) return LocateInFolder(absolute, where, error);
-  if (!S_ISREG(info.st_mode)) {
+  if (info.Kind == FileKind::kFolder) return LocateInFolder(absolute, where, error);
+  if (info.Kind != FileKind::kFile) {
     return Fail(error, path, "is a device, a pipe or a socket, not a game file, folder or program");
   }
-  if (access(absolute.c_str(), R_OK) != 0) {
+  if (!CanRead(absolute)) {
     return Fail(error, path, std::string("cannot be read: ") + std::strerror(errno));
   }
-  if (info.st_size == 0) return Fail(error, path, "is empty (0 bytes), not a game");
+  if (info.Size == 0) return Fail(error, path, "is empty (0 bytes), not a game");
 
   if (CarriesPackedGame(absolute)) {
     UsePackedProgram(absolute, where);

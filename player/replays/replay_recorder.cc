@@ -10,6 +10,7 @@
 
 #include "game/frame_seam.h"
 #include "player/replays/replay_state.h"
+#include "runtime/core/system.h"
 
 namespace {
 
@@ -69,9 +70,7 @@ void PrepareGame(const GameSession& session) {
   replay.GameSha256 = rec.Setup.GameSha256;
   const std::time_t now = std::time(nullptr);
   replay.StartTime = now;
-  std::tm local{};
-  if (localtime_r(&now, &local) != nullptr)
-    replay.UtcOffset = static_cast<int32_t>(local.tm_gmtoff);
+  replay.UtcOffset = UtcOffsetSeconds(now);
   replay.Start = CaptureStartState(session);
   rec.Input = ReplayInputWriter{};
   rec.EscapeHeldReads = 0;

@@ -118,8 +118,8 @@ int StartPlayback(const PlayerOptions& options, const std::string& program,
   if (verify) {
     // No window, no sound device, no waiting: the offscreen driver still
     // gives the OpenGL context that loading the sprites draws with.
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    SetEnvironmentValue("SDL_VIDEODRIVER", "offscreen");
+    SetEnvironmentValue("SDL_AUDIODRIVER", "dummy");
     playback.Unpaced = true;
     playback.DrawNothing = true;
   } else {

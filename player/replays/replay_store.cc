@@ -4,17 +4,13 @@
 // ".zrp". Sorting by that tail sorts by start time.
 #include "player/replays/replay_store.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 
-#include "player/user_folders.h"
+#include "runtime/core/system.h"
 #include "runtime/files/file_io.h"
 
 namespace {
@@ -52,22 +48,11 @@ bool ReplayNameTail(const std::string& file, const std::string& game, std::strin
   return true;
 }
 
-// Creates each missing folder of an absolute path, private to the user.
-bool MakeFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
-    const std::string part = path.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-    if (slash == std::string::npos) break;
-  }
-  struct stat info {};
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
 std::string ReplayFolder() {
-  const std::string data = DataHome();
-  return data.empty() ? "" : data + "/zorax/replays";
+  const std::string data = ApplicationFolder(UserFolder::kData, "Zorax");
+  return data.empty() ? "" : data + "/replays";
 }
 
 std::string ReplayGameName(const std::string& name) {
@@ -87,7 +72,7 @@ std::string ReplayFileName(const std::string& game, int64_t startTime, int32_t u
   const std::time_t local = static_cast<std::time_t>(startTime + utcOffset);
   std::tm parts{};
   char stamp[32] = "00000000-000000";
-  if (gmtime_r(&local, &parts) != nullptr) {
+  if (UtcCalendarTime(local, parts)) {
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &parts);
   }
   return game + "-" + stamp + ".zrp";
@@ -95,7 +80,7 @@ std::string ReplayFileName(const std::string& game, int64_t startTime, int32_t u
 
 bool SaveReplay(const std::string& folder, const ReplayFile& replay, size_t keep,
                 std::string& savedPath, std::string& error) {
-  if (folder.empty() || folder[0] != '/') {
+  if (!IsAbsolutePath(folder)) {
     error = "no folder for replays (no XDG_DATA_HOME and no home folder)";
     return false;
   }
@@ -136,23 +121,23 @@ std::vector<std::string> KeepNewestReplays(const std::string& folder, const std:
   };
   std::vector<Found> files;
   std::vector<std::string> deleted;
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return deleted;
-  while (const dirent* entry = readdir(dir)) {
-    Found found{"", 0, entry->d_name};
+  std::vector<std::string> names;
+  if (!ListFolder(folder, names)) return deleted;
+  for (const std::string& name : names) {
+    Found found{"", 0, name};
     if (!ReplayNameTail(found.Name, game, found.Stamp, found.Count)) continue;
     // Only regular files count: a folder or link of that name is not ours.
-    struct stat info {};
-    const std::string path = folder + "/" + found.Name;
-    if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) files.push_back(found);
+    FileInfo info;
+    if (LinkInfo(folder + "/" + found.Name, info) && info.Kind == FileKind::kFile) {
+      files.push_back(found);
+    }
   }
-  closedir(dir);
   if (files.size() <= keep) return deleted;
   std::sort(files.begin(), files.end(), [](const Found& a, const Found& b) {
     return a.Stamp != b.Stamp ? a.Stamp < b.Stamp : a.Count < b.Count;
   });
   for (size_t i = 0; i + keep < files.size(); ++i) {
-    if (unlink((folder + "/" + files[i].Name).c_str()) == 0) deleted.push_back(files[i].Name);
+    if (EraseFile(folder + "/" + files[i].Name)) deleted.push_back(files[i].Name);
   }
   return deleted;
 }

@@ -1,9 +1,10 @@
-// Where recorded games are kept: $XDG_DATA_HOME/zorax/replays/ (else
-// ~/.local/share/zorax/replays/), one file per game named
+// Where recorded games are kept: replays/ in the player's data folder
+// ($XDG_DATA_HOME/zorax/replays/, else ~/.local/share/zorax/replays/;
+// %LOCALAPPDATA%\Zorax\replays\ on Windows), one file per game named
 // <game>-<YYYYMMDD-HHMMSS>.zrp after the local time the game started, and
 // only the newest few per game.
 //
-// ReplayFolder        DataHome()/zorax/replays; "" when no home is known
+// ReplayFolder        the data folder's replays/; "" when no home is known
 // ReplayGameName      the game's name made safe for a file name: letters,
 //                     digits, "-", "_" and "." (not first), at most 64 bytes
 // ReplayFileName      "<game>-<YYYYMMDD-HHMMSS>.zrp" for a start time

@@ -4,7 +4,6 @@
 #include "player/settings/settings.h"
 
 #include <errno.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
@@ -15,7 +14,7 @@
 #include <memory>
 
 #include "player/settings/control_names.h"
-#include "player/user_folders.h"
+#include "runtime/core/system.h"
 #include "runtime/files/file_io.h"
 #include "runtime/files/text_lines.h"
 #include "runtime/values/rt_string.h"
@@ -261,18 +260,6 @@ std::string Where(const std::string& name, int32_t line) {
   return line > 0 ? name + ":" + std::to_string(line) : name;
 }
 
-// Creates the folder and the folders above it (new ones private to the user).
-bool MakeFolders(const std::string& folder) {
-  if (folder.empty()) return false;
-  for (size_t at = 1; at <= folder.size(); ++at) {
-    if (at != folder.size() && folder[at] != '/') continue;
-    const std::string part = folder.substr(0, at);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
-  }
-  struct stat info {};
-  return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 }  // namespace
 
 PlayerSettings::PlayerSettings() {
@@ -297,8 +284,7 @@ const char* ControlKeyName(PlayerControl control) {
 }
 
 std::string SettingsFolder() {
-  const std::string config = ConfigHome();
-  return config.empty() ? std::string() : config + "/zorax";
+  return ApplicationFolder(UserFolder::kSettings, "Zorax");
 }
 
 void ReadSettingsText(std::string_view text, const std::string& name, SettingsFile& file) {
@@ -369,20 +355,20 @@ void LoadSettingsFile(const std::string& path, SettingsFile& file) {
     file.Usable = false;
   };
 
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0) {
+  FileInfo info;
+  if (!LinkInfo(path, info)) {
     if (errno != ENOENT) refuse("cannot be looked at");
     return;  // no file: the defaults, and a file is made when something changes
   }
-  if (S_ISLNK(info.st_mode)) {
-    if (stat(path.c_str(), &info) != 0) return refuse("is a link to nothing");
+  if (info.Kind == FileKind::kLink) {
+    if (!PathInfo(path, info)) return refuse("is a link to nothing");
     // Write-back goes to the file the link names, so that the link stays.
-    std::unique_ptr<char, decltype(&std::free)> target(realpath(path.c_str(), nullptr), std::free);
-    if (target != nullptr) file.Path = target.get();
+    const std::string target = CanonicalPath(path);
+    if (!target.empty()) file.Path = target;
   }
-  if (S_ISDIR(info.st_mode)) return refuse("is a folder");
-  if (!S_ISREG(info.st_mode)) return refuse("is not a regular file");
-  if (static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
+  if (info.Kind == FileKind::kFolder) return refuse("is a folder");
+  if (info.Kind != FileKind::kFile) return refuse("is not a regular file");
+  if (info.Size > kMaxFileBytes) {
     return refuse("is larger than " + std::to_string(kMaxFileBytes / 1024) + " KiB");
   }
   std::vector<uint8_t> bytes;

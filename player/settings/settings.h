@@ -1,5 +1,6 @@
-// The player's settings file: settings.ini in $XDG_CONFIG_HOME/zorax (else
-// ~/.config/zorax), an initialisation file read with the runtime's own
+// The player's settings file: settings.ini in the player's settings folder
+// ($XDG_CONFIG_HOME/zorax, else ~/.config/zorax; %APPDATA%\Zorax on
+// Windows), an initialisation file read with the runtime's own
 // reader. A missing file means the defaults; a bad value means that value's
 // default and a message naming the file and line; a file that cannot be used
 // at all (too large, not text, a folder, a pipe, a link to nothing) means
@@ -10,7 +11,7 @@
 // that were in the file and those that differ from their defaults.
 //
 // PlayerSettings     every value, each starting at its default
-// SettingsFolder     where the file lives: zorax in the XDG config folder; "" when no
+// SettingsFolder     where the file lives: the player's settings folder; "" when no
 //                    home folder is known
 // ReadSettingsText   parses text (named `name` in messages) into `file`
 // LoadSettingsFile   reads the file at path into `file` (see above)

@@ -2,14 +2,13 @@
 #include "player/settings/settings_store.h"
 
 #include <SDL.h>
-#include <sys/stat.h>
 
 #include <cstdio>
 
 #include "player/display/screenshot.h"
-#include "player/user_folders.h"
 #include "runtime/core/present_layout.h"
 #include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
 #include "runtime/core/window.h"
 #include "runtime/input/key_bindings.h"
 #include "runtime/input/pads.h"
@@ -30,8 +29,8 @@ void Log(const std::string& line) {
 void UsePadMappingFile(const std::string& folder) {
   if (folder.empty()) return;
   const std::string path = folder + "/" + kPadMappingFile;
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
+  FileInfo info;
+  if (!PathInfo(path, info) || info.Kind != FileKind::kFile) return;
   SDL_SetHintWithPriority(SDL_HINT_GAMECONTROLLERCONFIG_FILE, path.c_str(), SDL_HINT_DEFAULT);
 }
 

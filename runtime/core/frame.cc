@@ -7,9 +7,7 @@
 #include <SDL.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
-#include <thread>
 
 #include "runtime/core/config.h"
 #include "runtime/core/host_hooks.h"
@@ -23,15 +21,6 @@
 #include "runtime/sound/music.h"
 
 namespace {
-
-// Sleeps end this far before the slot; the rest is polled. Linux sleeps wake
-// within a few tens of microseconds, so a short polled stretch suffices.
-constexpr double kPolledStretchMs = 0.6;
-
-void SleepFractionalMs(double ms) {
-  if (ms <= 0) return;
-  std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(ms));
-}
 
 bool QuitKeysDown() {
   if (Timing().EscapeEnds != 0 && (KeyDown(129) != 0 || KeyDown(1) != 0)) return true;
@@ -113,9 +102,11 @@ int SwapAndPace() {
     target = gfx.NextFrameTime;
     if (now > target) break;
     const double remaining = target - now;
-    // Within the polled stretch the loop keeps the processor: yielding it
+    // Sleeps end as far before the slot as the platform's sleeps may wake
+    // late; within that stretch the loop keeps the processor: yielding it
     // to a busy machine could cost a whole scheduler time slice.
-    if (remaining > kPolledStretchMs) SleepFractionalMs(remaining - kPolledStretchMs);
+    const double polledStretch = SleepLatenessMs();
+    if (remaining > polledStretch) SleepFractionalMs(remaining - polledStretch);
   }
   // Missed slots are skipped, never caught up.
   double next = target + gfx.FrameInterval;

@@ -3,9 +3,6 @@
 // after a failed start-up.
 #include "runtime/core/program_end.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -75,7 +72,7 @@ std::string ErrorLogPath() {
 
 void DeleteErrorLog() {
   std::string path = ErrorLogPath();
-  if (!path.empty()) unlink(path.c_str());
+  if (!path.empty()) EraseFile(path);
 }
 
 void AppendErrorLog(const char* text) {
@@ -89,15 +86,15 @@ void AppendErrorLog(const char* text) {
     return;
   }
   for (int attempt = 0; attempt < 5; ++attempt) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = OpenFileForWriting(path, FileCreation::kPrivateLog);
     if (fd >= 0) {
       size_t done = 0;
       while (done < line.size()) {
-        ssize_t n = write(fd, line.data() + done, line.size() - done);
+        const int64_t n = WriteToFile(fd, line.data() + done, line.size() - done);
         if (n <= 0) break;
         done += static_cast<size_t>(n);
       }
-      close(fd);
+      CloseFile(fd);
       return;
     }
     SleepWholeMs(100);

@@ -31,8 +31,8 @@ RtString& CommandLineText() {
 // The generator is seeded from the wall clock, so that every run differs.
 // OMBREL_RANDOM_SEED fixes the seed, which lets a recorded run be replayed.
 uint32_t StartSeed() {
-  if (const char* fixed = std::getenv("OMBREL_RANDOM_SEED"); fixed != nullptr && fixed[0] != '\0') {
-    return static_cast<uint32_t>(std::strtoul(fixed, nullptr, 10));
+  if (const std::string fixed = EnvironmentValue("OMBREL_RANDOM_SEED"); !fixed.empty()) {
+    return static_cast<uint32_t>(std::strtoul(fixed.c_str(), nullptr, 10));
   }
   using namespace std::chrono;
   return static_cast<uint32_t>(

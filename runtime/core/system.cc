@@ -1,18 +1,12 @@
-// POSIX implementation of the runtime's platform services.
+// The platform services that read the same on every platform, built on the
+// ones each platform's folder provides.
 #include "runtime/core/system.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <vector>
 
 double NowMs() {
   using Clock = std::chrono::steady_clock;
@@ -20,119 +14,88 @@ double NowMs() {
   return std::chrono::duration<double, std::milli>(Clock::now() - origin).count();
 }
 
-void SleepWholeMs(int ms) {
-  if (ms <= 0) return;
-  timespec request{ms / 1000, static_cast<long>(ms % 1000) * 1000000L};
-  timespec remaining{};
-  while (nanosleep(&request, &remaining) != 0 && errno == EINTR) request = remaining;
-}
-
-std::string ProgramPath() {
-  std::vector<char> buffer(4096);
-  ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size() - 1);
-  if (n <= 0) return "";
-  return std::string(buffer.data(), static_cast<size_t>(n));
+int32_t UtcOffsetSeconds(std::time_t when) {
+  std::tm local{};
+  std::tm utc{};
+  if (!LocalCalendarTime(when, local) || !UtcCalendarTime(when, utc)) return 0;
+  // The two calendar times are at most a day apart: years differ only
+  // across New Year, when the earlier one stands on its year's last day.
+  int64_t days = local.tm_yday - utc.tm_yday;
+  if (local.tm_year != utc.tm_year) days = local.tm_year > utc.tm_year ? 1 : -1;
+  const int64_t seconds = ((days * 24 + local.tm_hour - utc.tm_hour) * 60 + local.tm_min -
+                           utc.tm_min) * 60 + local.tm_sec - utc.tm_sec;
+  return static_cast<int32_t>(seconds);
 }
 
 std::string ProgramFolder() {
   std::string path = ProgramPath();
-  size_t cut = path.find_last_of("/\\");
+  size_t cut = path.find_last_of('/');
   if (cut == std::string::npos) return "";
   return path.substr(0, cut + 1);
 }
 
 bool ChangeToProgramFolder() { return ChangeToFolder(ProgramFolder()); }
 
-bool ChangeToFolder(const std::string& folder) {
-  return !folder.empty() && chdir(folder.c_str()) == 0;
-}
-
-namespace {
-
-// An environment variable's value when set, non-empty and absolute; the
-// variable's own check says which of these it failed.
-FolderCheck AbsoluteVariable(const char* name, std::string& value) {
-  const char* env = std::getenv(name);
-  value = env != nullptr ? env : "";
-  if (value.empty()) return FolderCheck::kMissing;
-  if (value[0] != '/') return FolderCheck::kNotAbsolute;
-  while (value.size() > 1 && value.back() == '/') value.pop_back();
-  return FolderCheck::kUsable;
-}
-
-// What makes a folder private: a folder (not a link to one), ours, mode 0700.
-FolderCandidate CheckFolderInfo(FolderCandidate candidate, const struct stat& info) {
-  if (S_ISLNK(info.st_mode)) {
-    candidate.Check = FolderCheck::kLink;
-  } else if (!S_ISDIR(info.st_mode)) {
-    candidate.Check = FolderCheck::kNotAFolder;
-  } else if (info.st_uid != getuid()) {
-    candidate.Check = FolderCheck::kOtherOwner;
-  } else if ((info.st_mode & 0777) != 0700) {
-    candidate.Check = FolderCheck::kWrongMode;
-    candidate.Mode = info.st_mode & 0777;
+std::string ToHostPath(std::string_view path) {
+  std::string host(path);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
   }
-  return candidate;
+  return host;
 }
 
-// Creates the folder when missing, then checks it without following a link.
-FolderCandidate MakePrivateFolder(const std::string& path) {
-  FolderCandidate candidate{path};
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-    candidate.Check = FolderCheck::kCannotCreate;
-    candidate.Error = errno;
-    return candidate;
+bool IsAbsolutePath(std::string_view path) { return PathRootLength(path) > 0; }
+
+std::string AbsolutePath(const std::string& path) {
+  std::string whole = PathFromPlatform(path);
+  if (!IsAbsolutePath(whole)) {
+    const std::string current = CurrentFolder();
+    if (current.empty()) return path;
+    whole = current + "/" + path;
   }
-  struct stat info {};
-  if (lstat(path.c_str(), &info) != 0) {
-    candidate.Check = FolderCheck::kCannotCreate;
-    candidate.Error = errno;
-    return candidate;
-  }
-  return CheckFolderInfo(candidate, info);
-}
-
-}  // namespace
-
-PrivateFolderChoice ChoosePrivateFolder() {
-  PrivateFolderChoice choice;
-  const std::string user = std::to_string(getuid());
-
-  std::string runtimeDir;
-  const FolderCheck runtimeVariable = AbsoluteVariable("XDG_RUNTIME_DIR", runtimeDir);
-  if (runtimeVariable == FolderCheck::kNotAbsolute) {
-    choice.Refused.push_back({runtimeDir, FolderCheck::kNotAbsolute});
-  } else if (runtimeVariable == FolderCheck::kUsable) {
-    // The base itself must be private: it is the desktop's, not ours to make.
-    FolderCandidate base{runtimeDir};
-    struct stat info {};
-    if (stat(runtimeDir.c_str(), &info) != 0) {
-      base.Check = FolderCheck::kMissing;
-    } else {
-      base = CheckFolderInfo(base, info);
+  const size_t rootLength = PathRootLength(whole);
+  std::string root = whole.substr(0, rootLength);
+  std::vector<std::string> parts;
+  size_t at = rootLength;
+  while (at <= whole.size()) {
+    size_t end = whole.find('/', at);
+    if (end == std::string::npos) end = whole.size();
+    const std::string part = whole.substr(at, end - at);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();  // ".." above the root stays at the root
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
     }
-    if (base.Check != FolderCheck::kUsable) {
-      choice.Refused.push_back(base);
-    } else {
-      FolderCandidate folder = MakePrivateFolder(runtimeDir + "/ombrel");
-      if (folder.Check == FolderCheck::kUsable) {
-        choice.Folder = folder.Path;
-        return choice;
-      }
-      choice.Refused.push_back(folder);
-    }
+    at = end + 1;
   }
+  std::string tidy = root;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) tidy += '/';
+    tidy += parts[i];
+  }
+  return tidy;
+}
 
-  std::string tempDir;
-  const FolderCheck tempVariable = AbsoluteVariable("TMPDIR", tempDir);
-  if (tempVariable != FolderCheck::kUsable) tempDir = "/tmp";
-  FolderCandidate folder = MakePrivateFolder(tempDir + "/ombrel-" + user);
-  if (folder.Check == FolderCheck::kUsable) {
-    choice.Folder = folder.Path;
-  } else {
-    choice.Refused.push_back(folder);
+bool SameFile(const FileInfo& a, const FileInfo& b) {
+  return a.Kind != FileKind::kNone && a.Device == b.Device && a.Identity == b.Identity;
+}
+
+bool MakeFolders(const std::string& path, unsigned mode) {
+  if (path.empty()) return false;
+  const size_t root = PathRootLength(path);
+  for (size_t at = root; at <= path.size(); ++at) {
+    if (at != path.size() && path[at] != '/') continue;
+    if (at == 0 || (at > 0 && path[at - 1] == '/')) continue;  // no empty parts
+    const std::string part = path.substr(0, at);
+    if (part.size() <= root) continue;
+    if (!MakeFolder(part, mode) && errno != EEXIST) return false;
   }
-  return choice;
+  FileInfo info;
+  return PathInfo(path, info) && info.Kind == FileKind::kFolder;
+}
+
+int CreateFileNoFollow(const std::string& path) {
+  return OpenFileForWriting(path, FileCreation::kPrivate);
 }
 
 std::string DescribeRefusal(const FolderCandidate& candidate) {
@@ -175,16 +138,4 @@ std::string PrivateTempFolder() {
                  reasons.c_str());
   }
   return choice.Folder;
-}
-
-std::string ToHostPath(std::string_view path) {
-  std::string host(path);
-  for (char& c : host) {
-    if (c == '\\') c = '/';
-  }
-  return host;
-}
-
-int CreateFileNoFollow(const std::string& path) {
-  return open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
 }

@@ -8,7 +8,6 @@
 #include "runtime/core/window.h"
 
 #include <SDL.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,8 +41,7 @@ RtString& TitleText() {
 }
 
 bool EnvSet(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && value[0] != '\0';
+  return !EnvironmentValue(name).empty();
 }
 
 // The offscreen and dummy drivers have no screen to show a message box on.
@@ -371,7 +369,7 @@ int EnterFullScreenMode() {
   // scaled into it like into any window.
   if (!g_fullScreenAllowed ||
       SDL_SetWindowFullscreen(gfx->Window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
-    if (isatty(STDERR_FILENO)) std::fputc('\a', stderr);
+    if (StandardErrorIsTerminal()) std::fputc('\a', stderr);
     AppendErrorLog("No Fullscreen Mode available");
     EnterWindowedMode();
     return 0;

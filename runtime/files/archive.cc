@@ -6,10 +6,6 @@
 // Anything wrong with the archive makes the lookup fail quietly.
 #include "runtime/files/archive.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -27,10 +23,10 @@ void ForgetTemporaryFile(ArchiveReader& reader) {
   if (reader.MemoryFile >= 0) {
     // A memory file vanishes with its last descriptor; a channel that opened
     // it keeps its own.
-    close(reader.MemoryFile);
+    CloseFile(reader.MemoryFile);
     reader.MemoryFile = -1;
   } else if (!reader.TemporaryFile.empty()) {
-    unlink(reader.TemporaryFile.c_str());
+    EraseFile(reader.TemporaryFile);
   }
   reader.TemporaryFile.clear();
 }
@@ -60,38 +56,15 @@ void SayCannotWrite(const std::string& path) {
 // Writes the unpacked bytes to a fresh file; 0 on success, else the errno of
 // the failing step (and no file).
 int WriteTemporaryFile(const std::string& path, const UnpackedMember& member) {
-  unlink(path.c_str());
+  EraseFile(path);
   int fd = CreateFileNoFollow(path);
   if (fd < 0) return errno;
   errno = 0;
   bool ok = WriteAll(fd, member.Data.get(), member.Size);
   int error = ok ? 0 : (errno != 0 ? errno : EIO);
-  if (close(fd) != 0 && error == 0) error = errno;
-  if (error != 0) unlink(path.c_str());
+  if (!CloseFile(fd) && error == 0) error = errno;
+  if (error != 0) EraseFile(path);
   return error;
-}
-
-// The unpacked bytes in an anonymous memory file, sealed against change and
-// opened by path through /proc. The descriptor (kept by the reader) is
-// returned with the path, or -1 when either cannot be had.
-int WriteMemoryFile(const std::string& name, const UnpackedMember& member, std::string& path) {
-  // The name only labels the file in /proc listings, and may be 249 bytes at most.
-  const int fd = memfd_create(name.substr(0, 240).c_str(), MFD_CLOEXEC | MFD_ALLOW_SEALING);
-  if (fd < 0) return -1;
-  bool ok = WriteAll(fd, member.Data.get(), member.Size) &&
-            fcntl(fd, F_ADD_SEALS, F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_WRITE | F_SEAL_SEAL) == 0;
-  path = "/proc/self/fd/" + std::to_string(fd);
-  if (ok) {
-    // Without /proc mounted the path leads nowhere, and the member is lost.
-    const int check = OpenForReading(path);
-    ok = check >= 0;
-    if (ok) close(check);
-  }
-  if (!ok) {
-    close(fd);
-    return -1;
-  }
-  return fd;
 }
 
 // Says once per run why members went to memory although a folder was there.
@@ -150,7 +123,7 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
 
   int loose = OpenForReading(ToHostPath(request));
   if (loose >= 0) {
-    close(loose);
+    CloseFile(loose);
     output = RtString(std::string_view(request));
     return 1;
   }
@@ -159,7 +132,7 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
   if (const std::string spelt = FindCaseBlind(ToHostPath(request)); !spelt.empty()) {
     loose = OpenForReading(spelt);
     if (loose >= 0) {
-      close(loose);
+      CloseFile(loose);
       output = RtString(std::string_view(spelt));
       return 1;
     }
@@ -180,7 +153,7 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
   const TrailerStatus trailer = ReadArchiveTrailer(fd, dir);
   if (trailer == TrailerStatus::kNoTag) {
     reader.Enabled = false;
-    close(fd);
+    CloseFile(fd);
     return 0;
   }
   ArchiveEntry entry;
@@ -188,7 +161,7 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
   const bool found = trailer == TrailerStatus::kFound &&
                      FindMember(fd, dir, MemberKey(request), entry) &&
                      IsSafeMemberName(entry.Name) && ReadStoredMember(fd, dir, entry, stored);
-  close(fd);
+  CloseFile(fd);
   output = "";
   if (!found) return 0;
 
@@ -210,7 +183,7 @@ int ResolveMediaPath(ArchiveReader& reader, const RtString& requested, RtString&
   }
   int memoryFile = -1;
   if (error != 0) {
-    memoryFile = WriteMemoryFile(file, member, path);
+    memoryFile = CreateMemoryFile(file, member.Data.get(), member.Size, path);
     if (memoryFile < 0) {
       SayCannotWrite(folder.empty() ? file : folder + "/" + file);
       return 0;

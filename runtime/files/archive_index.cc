@@ -1,11 +1,10 @@
 // Bounds-checked reading of the media archive's trailer and directory.
 #include "runtime/files/archive_index.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 
+#include "runtime/core/system.h"
 #include "runtime/files/file_io.h"
 #include "runtime/values/rt_string.h"
 
@@ -21,14 +20,14 @@ int32_t Little32(const uint8_t* at) {
 
 TrailerStatus ReadArchiveTrailer(int fd, ArchiveDirectory& dir) {
   dir = ArchiveDirectory{};
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || info.st_size < static_cast<off_t>(kArchiveTrailerSize)) {
+  FileInfo info;
+  if (!HandleInfo(fd, info) || info.Size < kArchiveTrailerSize) {
     return TrailerStatus::kUnreadable;
   }
-  dir.FileSize = static_cast<uint64_t>(info.st_size);
+  dir.FileSize = info.Size;
   uint8_t trailer[kArchiveTrailerSize];
   if (ReadUpToAt(fd, trailer, sizeof trailer, dir.FileSize - kArchiveTrailerSize) !=
-      static_cast<ssize_t>(sizeof trailer)) {
+      static_cast<int64_t>(sizeof trailer)) {
     return TrailerStatus::kUnreadable;
   }
   if (std::memcmp(trailer, kArchiveTag, sizeof kArchiveTag) != 0) return TrailerStatus::kNoTag;
@@ -47,7 +46,7 @@ bool NextArchiveEntry(int fd, ArchiveDirectory& dir, ArchiveEntry& entry) {
   uint8_t bytes[1 + 255 + 8];
   const size_t room = static_cast<size_t>(std::min<int64_t>(end - dir.Cursor, sizeof bytes));
   if (ReadUpToAt(fd, bytes, room, static_cast<uint64_t>(dir.Cursor)) !=
-      static_cast<ssize_t>(room)) {
+      static_cast<int64_t>(room)) {
     return false;
   }
   const size_t nameLength = bytes[0];
@@ -78,7 +77,7 @@ bool ReadStoredMember(int fd, const ArchiveDirectory& dir, const ArchiveEntry& e
   uint64_t start = 0;
   if (!MemberDataPosition(dir, entry, start)) return false;
   stored.resize(entry.StoredSize);
-  if (ReadUpToAt(fd, stored.data(), stored.size(), start) != static_cast<ssize_t>(stored.size())) {
+  if (ReadUpToAt(fd, stored.data(), stored.size(), start) != static_cast<int64_t>(stored.size())) {
     stored.clear();
     return false;
   }

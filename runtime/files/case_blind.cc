@@ -3,12 +3,10 @@
 // costs one lstat and nothing more.
 #include "runtime/files/case_blind.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <vector>
 
 #include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
 #include "runtime/files/archive_index.h"
 
 namespace {
@@ -18,21 +16,18 @@ namespace {
 constexpr size_t kMaxEntriesSearched = 100000;
 
 bool Exists(const std::string& path) {
-  struct stat info {};
-  return lstat(path.c_str(), &info) == 0;
+  FileInfo info;
+  return LinkInfo(path, info);
 }
 
 // The entry of `folder` spelt like `name` but for case; "" when none.
 std::string MatchInFolder(const std::string& folder, const std::string& name) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (dir == nullptr) return "";
+  std::vector<std::string> names;
+  if (!ListFolder(folder.empty() ? "." : folder, names, kMaxEntriesSearched)) return "";
   std::vector<std::string> matches;
-  size_t seen = 0;
-  while (const dirent* entry = readdir(dir)) {
-    if (++seen > kMaxEntriesSearched) break;
-    if (SameMemberName(entry->d_name, name)) matches.emplace_back(entry->d_name);
+  for (const std::string& entry : names) {
+    if (SameMemberName(entry, name)) matches.push_back(entry);
   }
-  closedir(dir);
   if (matches.empty()) return "";
   std::string chosen = matches[0];
   for (const std::string& match : matches) {
@@ -55,7 +50,7 @@ std::string FindCaseBlind(const std::string& hostPath) {
   if (Exists(hostPath)) return hostPath;
 
   // Rebuilt component by component: `done` always names something that exists.
-  std::string done = hostPath[0] == '/' ? "/" : "";
+  std::string done = hostPath.substr(0, PathRootLength(hostPath));
   size_t start = done.size();
   while (start <= hostPath.size()) {
     size_t end = hostPath.find('/', start);

@@ -5,10 +5,6 @@
 // before every seek and write.
 #include "runtime/files/channels.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -59,7 +55,7 @@ void AddToPosition(ChannelEntry& entry, int64_t amount) {
 }
 
 void ReleaseEntry(ChannelEntry& entry) {
-  if (entry.Handle >= 0) close(entry.Handle);
+  if (entry.Handle >= 0) CloseFile(entry.Handle);
   entry.Handle = -1;
   entry.Size = 0;
   entry.Position = 0;
@@ -70,21 +66,14 @@ void ReleaseEntry(ChannelEntry& entry) {
 // Puts the file pointer where the program believes it is and empties the buffer.
 void DropReadAhead(ChannelEntry& entry) {
   if (entry.Next < entry.Length && entry.Handle >= 0) {
-    lseek(entry.Handle, -static_cast<off_t>(entry.Length - entry.Next), SEEK_CUR);
+    SeekFile(entry.Handle, -static_cast<int64_t>(entry.Length - entry.Next), SeekFrom::kCurrent);
   }
   entry.Length = 0;
   entry.Next = 0;
 }
 
-ssize_t ReadOnce(int fd, void* to, size_t count) {
-  for (;;) {
-    ssize_t n = read(fd, to, count);
-    if (n >= 0 || errno != EINTR) return n;
-  }
-}
-
 // Reads up to count bytes, fewer only at the end of the file; -1 on failure.
-ssize_t BufferedRead(ChannelEntry& entry, void* to, size_t count) {
+int64_t BufferedRead(ChannelEntry& entry, void* to, size_t count) {
   uint8_t* out = static_cast<uint8_t*>(to);
   size_t got = 0;
   while (got < count) {
@@ -96,21 +85,21 @@ ssize_t BufferedRead(ChannelEntry& entry, void* to, size_t count) {
       continue;
     }
     if (count - got >= kReadBufferSize) {
-      ssize_t n = ReadOnce(entry.Handle, out + got, count - got);
+      const int64_t n = ReadFromFile(entry.Handle, out + got, count - got);
       if (n < 0) return -1;
       if (n == 0) break;
       got += static_cast<size_t>(n);
       continue;
     }
     if (entry.Buffer.size() != kReadBufferSize) entry.Buffer.resize(kReadBufferSize);
-    ssize_t n = ReadOnce(entry.Handle, entry.Buffer.data(), kReadBufferSize);
+    const int64_t n = ReadFromFile(entry.Handle, entry.Buffer.data(), kReadBufferSize);
     entry.Length = 0;
     entry.Next = 0;
     if (n < 0) return -1;
     if (n == 0) break;
     entry.Length = static_cast<size_t>(n);
   }
-  return static_cast<ssize_t>(got);
+  return static_cast<int64_t>(got);
 }
 
 // Moves the file pointer relative to the current place, inside the buffer when it can.
@@ -121,7 +110,7 @@ void MoveFilePointer(ChannelEntry& entry, int64_t offset) {
     return;
   }
   DropReadAhead(entry);
-  lseek(entry.Handle, static_cast<off_t>(offset), SEEK_CUR);
+  SeekFile(entry.Handle, offset, SeekFrom::kCurrent);
 }
 
 // The width is counted before the read, which either delivers all of it or ends the program.
@@ -129,7 +118,7 @@ void ReadExactly(int32_t channel, void* to, uint32_t width) {
   ChannelEntry& entry = CheckedChannel(channel);
   AddToPosition(entry, width);
   if (entry.Handle < 0) RaiseRuntimeError(kErrorChannel);
-  if (BufferedRead(entry, to, width) != static_cast<ssize_t>(width)) {
+  if (BufferedRead(entry, to, width) != static_cast<int64_t>(width)) {
     RaiseRuntimeError(kErrorChannel);
   }
 }
@@ -156,12 +145,12 @@ void WriteLittle(int32_t channel, uint32_t value, int width) {
 // True when a read of count bytes from the current place must come up short,
 // judged from the size of a regular file (other files cannot tell).
 bool ReadWouldPassEnd(const ChannelEntry& entry, uint64_t count) {
-  struct stat info {};
-  if (fstat(entry.Handle, &info) != 0 || !S_ISREG(info.st_mode)) return false;
-  const off_t place = lseek(entry.Handle, 0, SEEK_CUR);
+  FileInfo info;
+  if (!HandleInfo(entry.Handle, info) || info.Kind != FileKind::kFile) return false;
+  const int64_t place = SeekFile(entry.Handle, 0, SeekFrom::kCurrent);
   if (place < 0) return false;
   const uint64_t here = static_cast<uint64_t>(place) - (entry.Length - entry.Next);
-  const uint64_t size = static_cast<uint64_t>(info.st_size);
+  const uint64_t size = info.Size;
   return here > size || count > size - here;
 }
 
@@ -184,8 +173,8 @@ int32_t OpenChannel(int32_t channel, const RtString& path, int32_t mode) {
     ResolveMediaPath(MediaArchive(), path, resolved);
     const int fd = OpenForReading(ToHostPath(resolved.View()));
     if (fd < 0) return 0;
-    struct stat info {};
-    const int64_t size = fstat(fd, &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+    FileInfo info;
+    const int64_t size = HandleInfo(fd, info) ? static_cast<int64_t>(info.Size) : 0;
     entry.Handle = fd;
     entry.Size = static_cast<int32_t>(std::min<int64_t>(size, INT32_MAX));
     return 1;
@@ -193,8 +182,8 @@ int32_t OpenChannel(int32_t channel, const RtString& path, int32_t mode) {
 
   const std::string host = ToHostPath(path.View());
   if (host.empty()) return 0;
-  unlink(host.c_str());
-  const int fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  EraseFile(host);
+  const int fd = OpenFileForWriting(host, FileCreation::kReadWrite);
   if (fd < 0) return 0;
   entry.Handle = fd;
   return 1;
@@ -217,13 +206,12 @@ int32_t ChannelPosition(int32_t channel) {
 int64_t ChannelBytesLeft(int32_t channel) {
   const ChannelEntry& entry = CheckedChannel(channel);
   if (entry.Handle < 0) return -1;
-  struct stat info {};
-  if (fstat(entry.Handle, &info) != 0 || !S_ISREG(info.st_mode)) return -1;
-  const off_t place = lseek(entry.Handle, 0, SEEK_CUR);
+  FileInfo info;
+  if (!HandleInfo(entry.Handle, info) || info.Kind != FileKind::kFile) return -1;
+  const int64_t place = SeekFile(entry.Handle, 0, SeekFrom::kCurrent);
   if (place < 0) return -1;
-  const int64_t here =
-      static_cast<int64_t>(place) - static_cast<int64_t>(entry.Length - entry.Next);
-  return std::max<int64_t>(0, static_cast<int64_t>(info.st_size) - here);
+  const int64_t here = place - static_cast<int64_t>(entry.Length - entry.Next);
+  return std::max<int64_t>(0, static_cast<int64_t>(info.Size) - here);
 }
 
 void SeekChannel(int32_t channel, int32_t offset, int32_t origin) {
@@ -241,7 +229,7 @@ void SeekChannel(int32_t channel, int32_t offset, int32_t origin) {
     MoveFilePointer(entry, offset);
   } else {
     DropReadAhead(entry);
-    lseek(entry.Handle, static_cast<off_t>(offset), origin == 0 ? SEEK_SET : SEEK_END);
+    SeekFile(entry.Handle, offset, origin == 0 ? SeekFrom::kStart : SeekFrom::kEnd);
   }
 }
 
@@ -330,7 +318,7 @@ void ReadLine(int32_t channel, RtString& out) {
   uint32_t filled = 0;
   while (filled < kLineBytes) {
     const uint32_t ask = std::min(kLineChunk, kLineBytes - filled);
-    const ssize_t n = BufferedRead(entry, line + filled, ask);
+    const int64_t n = BufferedRead(entry, line + filled, ask);
     if (n < 0) RaiseRuntimeError(kErrorChannel);
     // Nothing left: at the start of a line that is the end of the file; after
     // some bytes of it (a last line filling whole chunks) it ends the line.

@@ -1,12 +1,7 @@
-// Current folder, folder listing and wildcard matching over POSIX calls.
+// Current folder, folder listing and wildcard matching over the platform's
+// file services.
 #include "runtime/files/directory.h"
 
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,20 +13,17 @@ char Fold(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool IsFolder(DIR* folder, const dirent* entry) {
-  if (entry->d_type == DT_DIR) return true;
-  if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) return false;
-  // Unknown types and links are asked about what they lead to.
-  struct stat info {};
-  return fstatat(dirfd(folder), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+// Links are asked about what they lead to.
+bool IsFolder(const std::string& name) {
+  FileInfo info;
+  return PathInfo(name, info) && info.Kind == FileKind::kFolder;
 }
 
 }  // namespace
 
 RtString CurrentDirectory() {
-  std::unique_ptr<char, decltype(&std::free)> path(getcwd(nullptr, 0), &std::free);
-  if (path == nullptr) return RtString();
-  std::string text = path.get();
+  std::string text = CurrentFolder();
+  if (text.empty()) return RtString();
   for (char& c : text) {
     if (c == '\\') c = '/';
   }
@@ -41,7 +33,7 @@ RtString CurrentDirectory() {
 
 double ChangeDirectory(const RtString& path) {
   const std::string host = ToHostPath(path.View());
-  return !host.empty() && chdir(host.c_str()) == 0 ? 1.0 : 0.0;
+  return ChangeToFolder(host) ? 1.0 : 0.0;
 }
 
 int32_t ToForwardSlashes(RtString& text) {
@@ -55,15 +47,17 @@ int32_t ToForwardSlashes(RtString& text) {
 double ListDirectory(const RtString& pattern, RtArray<RtString>& out) {
   std::vector<std::string> folders;
   std::vector<std::string> files;
-  if (DIR* folder = opendir(".")) {
-    while (const dirent* entry = readdir(folder)) {
-      if (IsFolder(folder, entry)) {
-        folders.emplace_back(entry->d_name);
-      } else if (MatchWildcard(pattern, RtString(entry->d_name)) != 0) {
-        files.emplace_back(entry->d_name);
+  std::vector<std::string> names;
+  if (ListFolder(".", names)) {
+    // The folder's own entries come first, as a listing of it shows them.
+    folders = {".", ".."};
+    for (const std::string& name : names) {
+      if (IsFolder(name)) {
+        folders.push_back(name);
+      } else if (MatchWildcard(pattern, RtString(std::string_view(name))) != 0) {
+        files.push_back(name);
       }
     }
-    closedir(folder);
   }
   const size_t total = folders.size() + files.size();
   out.Dimension(static_cast<int32_t>(std::min<size_t>(total, INT32_MAX)));

@@ -1,9 +1,5 @@
-// FileExists, RemoveFile and CopyFileTo over POSIX calls.
+// FileExists, RemoveFile and CopyFileTo over the platform's file services.
 #include "runtime/files/file_commands.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <vector>
 
@@ -13,13 +9,13 @@
 double FileExists(const RtString& path) {
   const int fd = OpenForReading(ToHostPath(path.View()));
   if (fd < 0) return 0.0;
-  close(fd);
+  CloseFile(fd);
   return 1.0;
 }
 
 int32_t RemoveFile(const RtString& path) {
   const std::string host = ToHostPath(path.View());
-  return !host.empty() && unlink(host.c_str()) == 0 ? 1 : 0;
+  return !host.empty() && EraseFile(host) ? 1 : 0;
 }
 
 void CopyFileTo(const RtString& source, const RtString& destination) {
@@ -30,12 +26,11 @@ void CopyFileTo(const RtString& source, const RtString& destination) {
 
   // Deleting the destination first would delete the source too when both are
   // one file (the same path, a link, another spelling of the path).
-  struct stat sourceInfo {};
-  struct stat targetInfo {};
-  if (to.empty() ||
-      (fstat(in, &sourceInfo) == 0 && stat(to.c_str(), &targetInfo) == 0 &&
-       sourceInfo.st_dev == targetInfo.st_dev && sourceInfo.st_ino == targetInfo.st_ino)) {
-    close(in);
+  FileInfo sourceInfo;
+  FileInfo targetInfo;
+  if (to.empty() || (HandleInfo(in, sourceInfo) && PathInfo(to, targetInfo) &&
+                     SameFile(sourceInfo, targetInfo))) {
+    CloseFile(in);
     return;
   }
 
@@ -43,14 +38,14 @@ void CopyFileTo(const RtString& source, const RtString& destination) {
   // copy leaves the old destination as it was.
   PendingFile out;
   if (!BeginFileWrite(out, to)) {
-    close(in);
+    CloseFile(in);
     LogFileWriteFailure(to, FileWriteResult{FileWriteStatus::kFailed, out.Error});
     return;
   }
   std::vector<char> block(size_t{1} << 16);
   bool ok = true;
   for (;;) {
-    const ssize_t n = ReadUpTo(in, block.data(), block.size());
+    const int64_t n = ReadUpTo(in, block.data(), block.size());
     if (n < 0) {
       ok = false;
       break;
@@ -58,7 +53,7 @@ void CopyFileTo(const RtString& source, const RtString& destination) {
     if (n > 0 && !WriteToPendingFile(out, block.data(), static_cast<size_t>(n))) break;
     if (static_cast<size_t>(n) < block.size()) break;
   }
-  close(in);
+  CloseFile(in);
   if (!ok) {
     // The source could not be read: no fault of the destination's, nothing to log.
     AbandonFileWrite(out);

@@ -1,9 +1,6 @@
-// POSIX implementation of the low-level file helpers and the safe whole-file writer.
+// The low-level file helpers and the safe whole-file writer, over the
+// platform's file services.
 #include "runtime/files/file_io.h"
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -11,77 +8,56 @@
 #include <cstring>
 
 #include "runtime/core/program_end.h"
+#include "runtime/core/system.h"
 
-ssize_t ReadUpTo(int fd, void* buffer, size_t count) {
+int64_t ReadUpTo(int fd, void* buffer, size_t count) {
   size_t done = 0;
   while (done < count) {
-    ssize_t n = read(fd, static_cast<char*>(buffer) + done, count - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
+    const int64_t n = ReadFromFile(fd, static_cast<char*>(buffer) + done, count - done);
+    if (n < 0) return -1;
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
-  return static_cast<ssize_t>(done);
+  return static_cast<int64_t>(done);
 }
 
-ssize_t ReadUpToAt(int fd, void* buffer, size_t count, uint64_t offset) {
+int64_t ReadUpToAt(int fd, void* buffer, size_t count, uint64_t offset) {
   size_t done = 0;
   while (done < count) {
-    ssize_t n = pread(fd, static_cast<char*>(buffer) + done, count - done,
-                      static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
+    const int64_t n =
+        ReadFromFileAt(fd, static_cast<char*>(buffer) + done, count - done, offset + done);
+    if (n < 0) return -1;
     if (n == 0) break;
     done += static_cast<size_t>(n);
   }
-  return static_cast<ssize_t>(done);
+  return static_cast<int64_t>(done);
 }
 
 bool WriteAll(int fd, const void* data, size_t count) {
   size_t done = 0;
   while (done < count) {
-    ssize_t n = write(fd, static_cast<const char*>(data) + done, count - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
+    const int64_t n = WriteToFile(fd, static_cast<const char*>(data) + done, count - done);
+    if (n < 0) return false;
     if (n == 0) return false;
     done += static_cast<size_t>(n);
   }
   return true;
 }
 
-int OpenForReading(const std::string& hostPath) {
-  if (hostPath.empty()) return -1;
-  // Non-blocking so that a named pipe cannot stall the open; cleared right after.
-  int fd = open(hostPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return -1;
-  struct stat info {};
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  int flags = fcntl(fd, F_GETFL);
-  if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
-}
+int OpenForReading(const std::string& hostPath) { return OpenFileForReading(hostPath); }
 
 bool ReadWholeFile(const std::string& hostPath, uint64_t limit, std::string& out) {
   out.clear();
   int fd = OpenForReading(hostPath);
   if (fd < 0) return false;
-  struct stat info {};
-  bool ok = fstat(fd, &info) == 0;
-  if (ok && S_ISREG(info.st_mode)) {
-    if (static_cast<uint64_t>(info.st_size) > limit) {
+  FileInfo info;
+  bool ok = HandleInfo(fd, info);
+  if (ok && info.Kind == FileKind::kFile) {
+    if (info.Size > limit) {
       ok = false;
     } else {
-      out.resize(static_cast<size_t>(info.st_size));
-      ssize_t n = ReadUpTo(fd, out.data(), out.size());
+      out.resize(static_cast<size_t>(info.Size));
+      const int64_t n = ReadUpTo(fd, out.data(), out.size());
       ok = n >= 0;
       if (ok) out.resize(static_cast<size_t>(n));
     }
@@ -89,7 +65,7 @@ bool ReadWholeFile(const std::string& hostPath, uint64_t limit, std::string& out
     // Not a regular file: read in pieces up to the limit.
     char block[4096];
     for (;;) {
-      ssize_t n = ReadUpTo(fd, block, sizeof block);
+      const int64_t n = ReadUpTo(fd, block, sizeof block);
       if (n < 0 || out.size() + static_cast<size_t>(n) > limit) {
         ok = false;
         break;
@@ -98,7 +74,7 @@ bool ReadWholeFile(const std::string& hostPath, uint64_t limit, std::string& out
       if (static_cast<size_t>(n) < sizeof block) break;
     }
   }
-  close(fd);
+  CloseFile(fd);
   if (!ok) out.clear();
   return ok;
 }
@@ -107,16 +83,15 @@ bool ReadRegularFile(const std::string& hostPath, uint64_t limit, std::vector<ui
   out.clear();
   const int fd = OpenForReading(hostPath);
   if (fd < 0) return false;
-  struct stat info {};
-  bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size >= 0 &&
-            static_cast<uint64_t>(info.st_size) <= limit;
+  FileInfo info;
+  bool ok = HandleInfo(fd, info) && info.Kind == FileKind::kFile && info.Size <= limit;
   if (ok) {
-    out.resize(static_cast<size_t>(info.st_size));
-    const ssize_t n = ReadUpTo(fd, out.data(), out.size());
+    out.resize(static_cast<size_t>(info.Size));
+    const int64_t n = ReadUpTo(fd, out.data(), out.size());
     ok = n >= 0;
     out.resize(ok ? static_cast<size_t>(n) : 0);
   }
-  close(fd);
+  CloseFile(fd);
   return ok;
 }
 
@@ -125,51 +100,6 @@ namespace {
 // Longest part of the final name kept in the temporary one, so that
 // ".<name>.XXXXXX" stays within the 255 bytes a file name may have.
 constexpr size_t kTemporaryNameKeep = 200;
-
-// The process's file-creation mask, read without changing it: umask() can
-// only be read by setting it, which would race with threads creating files.
-mode_t CurrentUmask() {
-  // The file reports a size of 0, so it is read up to a fixed length.
-  const int fd = open("/proc/self/status", O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    std::string status(8192, '\0');
-    const ssize_t n = ReadUpTo(fd, status.data(), status.size() - 1);
-    close(fd);
-    status.resize(n > 0 ? static_cast<size_t>(n) : 0);
-    const size_t at = status.find("\nUmask:");
-    if (at != std::string::npos) {
-      const char* digits = status.c_str() + at + 7;
-      char* end = nullptr;
-      const unsigned long mask = std::strtoul(digits, &end, 8);
-      if (end != digits) return static_cast<mode_t>(mask & 0777);
-    }
-  }
-  const mode_t mask = umask(0);
-  umask(mask);
-  return mask;
-}
-
-// Asks the folder to make a rename in it durable; failing is harmless.
-void SyncFolderOf(const std::string& path) {
-  const size_t cut = path.find_last_of('/');
-  const std::string folder = cut == std::string::npos ? "." : cut == 0 ? "/" : path.substr(0, cut);
-  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
-}
-
-// Gives the finished temporary file the final name without replacing a file
-// already there. renameat2 does it in one step where the file system offers
-// it; elsewhere a hard link does, and the temporary name is then dropped.
-int PlaceWithoutReplacing(const std::string& from, const std::string& to) {
-  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
-  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return errno;
-  if (link(from.c_str(), to.c_str()) != 0) return errno;
-  unlink(from.c_str());
-  return 0;
-}
 
 FileWriteResult Failed(PendingFile& file, int error) {
   if (file.Error == 0) file.Error = error != 0 ? error : EIO;
@@ -196,7 +126,7 @@ bool BeginFileWrite(PendingFile& file, const std::string& hostPath) {
     return false;
   }
   file.TemporaryPath = folder + "." + name.substr(0, kTemporaryNameKeep) + ".XXXXXX";
-  file.Fd = mkostemp(file.TemporaryPath.data(), O_CLOEXEC);
+  file.Fd = CreateUniqueFile(file.TemporaryPath);
   if (file.Fd < 0) {
     file.Error = errno;
     file.TemporaryPath.clear();
@@ -222,23 +152,23 @@ bool WriteToPendingFile(PendingFile& file, const void* data, size_t count) {
 FileWriteResult CommitFileWrite(PendingFile& file, FilePlacement placement) {
   if (file.Error != 0 || file.Fd < 0) return Failed(file, file.Fd < 0 ? EBADF : file.Error);
 
-  mode_t mode = 0;
-  struct stat old {};
-  if (placement == FilePlacement::kReplace && stat(file.FinalPath.c_str(), &old) == 0) {
-    mode = old.st_mode & 07777;
+  unsigned mode = 0;
+  FileInfo old;
+  if (placement == FilePlacement::kReplace && PathInfo(file.FinalPath, old)) {
+    mode = old.Mode & 07777;
   } else {
-    mode = 0666 & ~CurrentUmask();
+    mode = NewFileMode();
   }
   // A full disk often shows only here: the data reach it on fsync or close.
-  if (fchmod(file.Fd, mode) != 0 || fsync(file.Fd) != 0) return Failed(file, errno);
+  if (!SetFileMode(file.Fd, mode) || !SyncFile(file.Fd)) return Failed(file, errno);
   const int fd = file.Fd;
   file.Fd = -1;
-  if (close(fd) != 0) return Failed(file, errno);
+  if (!CloseFile(fd)) return Failed(file, errno);
 
   if (placement == FilePlacement::kReplace) {
-    if (rename(file.TemporaryPath.c_str(), file.FinalPath.c_str()) != 0) return Failed(file, errno);
+    if (!RenameReplacing(file.TemporaryPath, file.FinalPath)) return Failed(file, errno);
   } else {
-    const int error = PlaceWithoutReplacing(file.TemporaryPath, file.FinalPath);
+    const int error = RenameKeeping(file.TemporaryPath, file.FinalPath);
     if (error == EEXIST) {
       AbandonFileWrite(file);
       return FileWriteResult{FileWriteStatus::kExists, 0};
@@ -252,11 +182,11 @@ FileWriteResult CommitFileWrite(PendingFile& file, FilePlacement placement) {
 
 void AbandonFileWrite(PendingFile& file) {
   if (file.Fd >= 0) {
-    close(file.Fd);
+    CloseFile(file.Fd);
     file.Fd = -1;
   }
   if (!file.TemporaryPath.empty()) {
-    unlink(file.TemporaryPath.c_str());
+    EraseFile(file.TemporaryPath);
     file.TemporaryPath.clear();
   }
 }

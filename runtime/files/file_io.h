@@ -1,10 +1,8 @@
-// Small POSIX file helpers shared by the runtime and the player: whole reads
+// Small file helpers shared by the runtime and the player: whole reads
 // and writes that survive short transfers and signals, and the one way whole
 // files are written (to a temporary name, renamed when complete), so that a
 // failed write never loses or half-writes the file it replaces.
 #pragma once
-
-#include <sys/types.h>
 
 #include <cstdint>
 #include <string>
@@ -12,10 +10,10 @@
 #include <vector>
 
 // Reads until count bytes arrived or the file ended; returns the bytes read, -1 on error.
-ssize_t ReadUpTo(int fd, void* buffer, size_t count);
+int64_t ReadUpTo(int fd, void* buffer, size_t count);
 
 // As ReadUpTo, at an absolute offset, leaving the file pointer alone.
-ssize_t ReadUpToAt(int fd, void* buffer, size_t count, uint64_t offset);
+int64_t ReadUpToAt(int fd, void* buffer, size_t count, uint64_t offset);
 
 // Writes all bytes; false on any error or a write that makes no progress.
 bool WriteAll(int fd, const void* data, size_t count);

@@ -2,8 +2,6 @@
 // new file renamed over the old one.
 #include "runtime/files/line_file.h"
 
-#include <unistd.h>
-
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/files/archive.h"
@@ -45,8 +43,8 @@ bool SelectLineFile(const RtString& path) {
   }
   // Only the first 256 lines of at most 1024 bytes each can matter.
   std::string text(static_cast<size_t>(kLineFileLines) * kTextLinePiece, '\0');
-  const ssize_t n = ReadUpTo(fd, text.data(), text.size());
-  close(fd);
+  const int64_t n = ReadUpTo(fd, text.data(), text.size());
+  CloseFile(fd);
   text.resize(n > 0 ? static_cast<size_t>(n) : 0);
 
   size_t at = 0;

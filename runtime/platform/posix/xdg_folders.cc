@@ -1,7 +1,8 @@
-// XDG folders. user-dirs.dirs is a shell fragment written by xdg-user-dirs:
+// The user's folders on POSIX desktops, after the XDG base directory and
+// user directory rules. user-dirs.dirs is a shell fragment written by xdg-user-dirs:
 // lines of NAME="value", where the value is an absolute path or starts with
 // $HOME, and a backslash takes the next character as it is.
-#include "player/user_folders.h"
+#include "runtime/platform/posix/xdg_folders.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -9,16 +10,15 @@
 #include <cstdlib>
 #include <vector>
 
-#include "runtime/files/file_io.h"
+#include "runtime/core/system.h"
 
 namespace {
 
 // An environment variable that holds an absolute path ("" otherwise: the
 // rules ignore relative ones).
 std::string AbsoluteFromEnvironment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || value[0] != '/') return "";
-  return value;
+  const std::string value = EnvironmentValue(name);
+  return !value.empty() && value[0] == '/' ? value : "";
 }
 
 std::string UnderHome(const char* rest) {
@@ -52,10 +52,27 @@ bool Unquote(std::string_view value, std::string& out) {
   return false;
 }
 
+// A short text file whole; false when it cannot be read or is over 1 MiB.
+bool ReadSmallFile(const std::string& path, std::string& text) {
+  constexpr size_t kLimit = size_t{1} << 20;
+  text.clear();
+  const int fd = OpenFileForReading(path);
+  if (fd < 0) return false;
+  char block[4096];
+  int64_t n = 0;
+  while ((n = ReadFromFile(fd, block, sizeof block)) > 0 && text.size() <= kLimit) {
+    text.append(block, static_cast<size_t>(n));
+  }
+  CloseFile(fd);
+  return n == 0 && text.size() <= kLimit;
+}
+
 }  // namespace
 
 std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') return home;
+  if (const std::string home = EnvironmentValue("HOME"); !home.empty() && home[0] == '/') {
+    return home;
+  }
   std::vector<char> buffer(16384);
   passwd entry{};
   passwd* found = nullptr;
@@ -102,9 +119,31 @@ std::string PicturesFolder() {
   if (!folder.empty()) return folder;
   const std::string config = ConfigHome();
   std::string text;
-  if (!config.empty() && ReadWholeFile(config + "/user-dirs.dirs", 1 << 20, text)) {
+  if (!config.empty() && ReadSmallFile(config + "/user-dirs.dirs", text)) {
     folder = PicturesEntry(text, HomeFolder());
     if (!folder.empty()) return folder;
   }
   return UnderHome("/Pictures");
+}
+
+std::string ApplicationFolder(UserFolder kind, std::string_view application) {
+  // The XDG folders hold programs' folders in lower case; the pictures
+  // folder is the user's own, where a name reads as it is written.
+  std::string lower(application);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  std::string base;
+  switch (kind) {
+    case UserFolder::kSettings:
+      base = ConfigHome();
+      return base.empty() ? "" : base + "/" + lower;
+    case UserFolder::kData:
+      base = DataHome();
+      return base.empty() ? "" : base + "/" + lower;
+    case UserFolder::kPictures:
+      base = PicturesFolder();
+      return base.empty() ? "" : base + "/" + std::string(application);
+  }
+  return "";
 }

@@ -1,9 +1,9 @@
-// The user's folders after the XDG base directory and user directory rules:
-// where the player keeps settings, data (replays) and pictures (screenshots).
+// The user's folders on POSIX desktops, after the XDG base directory and user
+// directory rules, on which ApplicationFolder (runtime/core/system.h) builds.
 // Nothing here creates a folder; each returns "" when not even a home folder
 // is known.
 //
-// HomeFolder           $HOME, else the home folder of the user's account
+// HomeFolder           (declared in system.h) $HOME, else the home folder of the account
 // ConfigHome           $XDG_CONFIG_HOME when it is an absolute path, else ~/.config
 // DataHome             $XDG_DATA_HOME when it is an absolute path, else ~/.local/share
 // PicturesFolder       $XDG_PICTURES_DIR when absolute, else the XDG_PICTURES_DIR entry of
@@ -15,7 +15,8 @@
 #include <string>
 #include <string_view>
 
-std::string HomeFolder();
+#include "runtime/core/system.h"
+
 std::string ConfigHome();
 std::string DataHome();
 std::string PicturesFolder();

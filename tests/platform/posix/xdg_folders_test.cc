@@ -5,7 +5,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "player/user_folders.h"
+#include "runtime/core/system.h"
+#include "runtime/platform/posix/xdg_folders.h"
 #include "tests/support/test_env.h"
 
 namespace {
@@ -72,6 +73,11 @@ TEST(UserFolders, VariablesThenUserDirsThenHome) {
   setenv("XDG_DATA_HOME", "/mnt/data", 1);
   EXPECT_EQ(PicturesFolder(), "/mnt/shots");
   EXPECT_EQ(DataHome(), "/mnt/data");
+  // The application's own folders: lower case in the XDG homes, as written
+  // among the user's pictures.
+  EXPECT_EQ(ApplicationFolder(UserFolder::kSettings, "Zorax"), config + "/zorax");
+  EXPECT_EQ(ApplicationFolder(UserFolder::kData, "Zorax"), "/mnt/data/zorax");
+  EXPECT_EQ(ApplicationFolder(UserFolder::kPictures, "Zorax"), "/mnt/shots/Zorax");
 
   // A relative $HOME falls back to the account's home folder.
   setenv("HOME", "nowhere", 1);
