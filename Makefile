@@ -1,6 +1,7 @@
 # The two set-up commands: `make play` and `make test`. Both install what is
 # missing, configure with CMake into build/ and build.
 
+SHELL    := /bin/bash
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CTEST_J  ?= $(shell nproc)
@@ -10,6 +11,9 @@ CTEST_J  ?= $(shell nproc)
 ASAN_BUILD        ?= build-asan
 FUZZ_BUILD        ?= build-fuzz
 FUZZ_TEST_SECONDS ?= 20
+# `make windows`: the cross build for Windows, beside the Linux one.
+WINDOWS_BUILD     ?= build-windows
+WINDOWS_TOOLCHAIN  = cmake/toolchains/mingw-w64-x86_64.cmake
 # `make install`: PREFIX, and DESTDIR for a staging root.
 PREFIX            ?= /usr/local
 # `make fuzz`: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some, FUZZ_JOBS side by side.
@@ -26,7 +30,7 @@ SANITIZER_ENV = LP_NUM_THREADS=0 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-third-party.supp:print_suppressions=0
 
 .PHONY: all deps configure build play install package test test-unit test-package test-asan \
-        test-fuzz fuzz fuzz-build bench clean
+        test-fuzz fuzz fuzz-build bench clean windows
 
 all: build
 
@@ -90,8 +94,19 @@ test-fuzz: fuzz-build
 fuzz: fuzz-build
 	@scripts/run-fuzz $(FUZZ_BUILD) $(FUZZ_SECONDS) $(FUZZ_JOBS) $(FUZZ_TARGETS)
 
+# The player for Windows (MinGW-w64), in $(WINDOWS_BUILD)/bin: zorax-player.exe,
+# skylane.exe and zorax-tool.exe, each one file with every library linked in.
+# The libraries are built once from Debian's sources (scripts/build-deps);
+# the demo's game and media come from the Linux build, packed with its tool.
+windows: build
+	@prefix=$$(set -o pipefail; scripts/build-deps windows | tail -1) && test -d "$$prefix" && \
+	  cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) \
+	    -DCMAKE_PREFIX_PATH="$$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DOMBREL_HOST_BUILD=$(CURDIR)/$(BUILD) -DOMBREL_BENCH=OFF -DOMBREL_TESTS=OFF >/dev/null
+	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)

@@ -13,6 +13,7 @@
 #include "player/replays/replay_store.h"
 #include "player/settings/settings_store.h"
 #include "runtime/core/config.h"
+#include "runtime/core/display_config.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/files/file_io.h"
@@ -116,10 +117,14 @@ int StartPlayback(const PlayerOptions& options, const std::string& program,
 
   ReplayPlaybackOptions playback;
   if (verify) {
-    // No window, no sound device, no waiting: the offscreen driver still
-    // gives the OpenGL context that loading the sprites draws with.
-    SetEnvironmentValue("SDL_VIDEODRIVER", "offscreen");
+    // No window, no sound device, no waiting: a hidden window (with the
+    // offscreen driver where there is one) still gives the OpenGL context
+    // that loading the sprites draws with.
+    if (const std::string_view driver = HiddenRunVideoDriver(); !driver.empty()) {
+      SetEnvironmentValue("SDL_VIDEODRIVER", std::string(driver));
+    }
     SetEnvironmentValue("SDL_AUDIODRIVER", "dummy");
+    RequestedDisplay().Hidden = true;
     playback.Unpaced = true;
     playback.DrawNothing = true;
   } else {

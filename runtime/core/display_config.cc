@@ -15,6 +15,7 @@ DisplaySettings ApplyDisplayDefaults(const DisplayRequest& request) {
   settings.FullScreen = request.FullScreen.value_or(false);
   settings.Mode = request.Mode.value_or(ScaleMode::kInteger);
   settings.Filter = request.Filter.value_or(ScaleFilter::kNearest);
+  settings.Hidden = request.Hidden;
   return settings;
 }
 

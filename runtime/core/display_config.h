@@ -36,6 +36,9 @@ struct DisplayRequest {
   std::optional<bool> FullScreen;  // start in desktop full screen (true) or in a window
   std::optional<ScaleMode> Mode;
   std::optional<ScaleFilter> Filter;
+  // The window is made but never shown, and nothing is shown to a person
+  // (no message box): a run that only computes, such as a replay check.
+  bool Hidden = false;
 };
 
 struct DisplaySettings {
@@ -43,6 +46,7 @@ struct DisplaySettings {
   bool FullScreen = false;
   ScaleMode Mode = ScaleMode::kInteger;
   ScaleFilter Filter = ScaleFilter::kNearest;
+  bool Hidden = false;
 };
 
 DisplayRequest& RequestedDisplay();

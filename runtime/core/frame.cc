@@ -119,7 +119,8 @@ int SwapAndPace() {
 
 void PresentFrame() {
   OpenGLZidaruva* gfx = Graphics();
-  if (Config().DebugMode != 0 && gfx != nullptr && gfx->Window != nullptr) {
+  if (Config().DebugMode != 0 && gfx != nullptr && gfx->Window != nullptr &&
+      !gfx->Display.Hidden) {
     SDL_ShowWindow(gfx->Window);
     SDL_RaiseWindow(gfx->Window);
   }

@@ -76,6 +76,16 @@ bool SetEnvironmentValue(const char* name, const std::string& value);
 // code when it ends. Returns only when it could not be started (errno set).
 void ReplaceProcess(const std::string& program, const std::vector<std::string>& arguments);
 
+// True when there may be a display to open a window on: always on a
+// desktop system; on POSIX systems when a display server is named
+// ($DISPLAY, $WAYLAND_DISPLAY) or a video driver is asked for by name.
+bool DisplayAvailable();
+
+// The SDL video driver for a run that shows nothing (a replay check): one
+// that needs no display where there is one ("offscreen"); "" where the
+// desktop's own driver with a hidden window is the way.
+std::string_view HiddenRunVideoDriver();
+
 // True when standard error is a terminal (a bell there reaches a person).
 bool StandardErrorIsTerminal();
 

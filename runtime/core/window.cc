@@ -40,12 +40,10 @@ RtString& TitleText() {
   return title;
 }
 
-bool EnvSet(const char* name) {
-  return !EnvironmentValue(name).empty();
-}
-
-// The offscreen and dummy drivers have no screen to show a message box on.
-bool RealDisplay() {
+// The offscreen and dummy drivers have no screen to show a message box on,
+// and a hidden run shows nothing to anyone.
+bool RealDisplay(const OpenGLZidaruva& gfx) {
+  if (gfx.Display.Hidden) return false;
   const char* driver = SDL_GetCurrentVideoDriver();
   return driver != nullptr && std::strcmp(driver, "offscreen") != 0 &&
          std::strcmp(driver, "dummy") != 0 && std::strcmp(driver, "evdev") != 0;
@@ -121,7 +119,7 @@ void CheckSoftwareRenderer(OpenGLZidaruva& gfx) {
   gfx.SoftwareRenderer = software ? 1 : 0;
   if (!software || g_softwareWarningShown) return;
   g_softwareWarningShown = true;
-  if (RealDisplay()) {
+  if (RealDisplay(gfx)) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, "!!OpenGL Software Emulation!!",
                              "Please update your GFX adapter's driver\n"
                              "so it can render OpenGL by HARDWARE\n\n\n"
@@ -256,7 +254,7 @@ int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int3
   (void)fullScreen;  // start-up picks the mode in its own stage
   if (g_graphics != nullptr) DestroyGraphicsWindow();
 
-  if (!EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY") && !EnvSet("SDL_VIDEODRIVER")) {
+  if (!DisplayAvailable()) {
     std::fprintf(stderr,
                  "No display found: set DISPLAY, or SDL_VIDEODRIVER=offscreen to run without "
                  "one.\n");
@@ -321,7 +319,7 @@ int CreateGraphicsWindow(int32_t width, int32_t height, int32_t colourBits, int3
     RestoreWindowedSize(graphics);
   }
 
-  SDL_ShowWindow(graphics.Window);
+  if (!graphics.Display.Hidden) SDL_ShowWindow(graphics.Window);
   graphics.Ready = 1;
   RefreshPresentLayout();
   ChooseBackBuffer();
@@ -351,8 +349,10 @@ int EnterWindowedMode() {
     RestoreWindowedSize(*gfx);
   }
   SDL_SetWindowBordered(gfx->Window, SDL_TRUE);
-  SDL_ShowWindow(gfx->Window);
-  SDL_RaiseWindow(gfx->Window);
+  if (!gfx->Display.Hidden) {
+    SDL_ShowWindow(gfx->Window);
+    SDL_RaiseWindow(gfx->Window);
+  }
   gfx->IsFullScreen = 0;
   RefreshPresentLayout();
   return 1;
@@ -367,7 +367,7 @@ int EnterFullScreenMode() {
   }
   // Desktop full screen: the display keeps its mode and the picture is
   // scaled into it like into any window.
-  if (!g_fullScreenAllowed ||
+  if (!g_fullScreenAllowed || gfx->Display.Hidden ||
       SDL_SetWindowFullscreen(gfx->Window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
     if (StandardErrorIsTerminal()) std::fputc('\a', stderr);
     AppendErrorLog("No Fullscreen Mode available");
