@@ -1,7 +1,7 @@
 // BMP decoding: the header forms image editors write (the 12-byte core one,
 // the 40-byte one and its 52-, 56-, 108- and 124-byte extensions, the 64-byte
-// OS/2 one), palette rows of 1, 4 and 8 bits, true-colour rows of 24 and 32
-// bits, 16- and 32-bit rows with bit-field masks, and run-length rows (in
+// OS/2 one), palette rows of 1, 4 and 8 bits, true-colour rows of 16 (5-5-5),
+// 24 and 32 bits, 16- and 32-bit rows with bit-field masks, and run-length rows (in
 // bmp_rle.cc). Every offset and size is checked against the file before it
 // is used; whatever else a file holds (JPEG or PNG data, Huffman coding,
 // unknown compressions) is refused.
@@ -125,7 +125,16 @@ bool ReadLayout(const uint8_t* data, size_t size, BmpLayout& layout) {
 
   switch (layout.Compression) {
     case kPlainRows:
-      // Plain 16-bit rows are not taken: only 16-bit rows with their masks.
+      if (layout.BitCount == 16) {
+        // 16 bits without masks are five bits each of red, green and blue,
+        // the top bit unused: the masks a file of that form would carry.
+        layout.Compression = kBitFields;
+        layout.Masks[0] = 0x7C00;
+        layout.Masks[1] = 0x03E0;
+        layout.Masks[2] = 0x001F;
+        layout.Masks[3] = 0;
+        break;
+      }
       if (layout.BitCount != 1 && layout.BitCount != 4 && layout.BitCount != 8 &&
           layout.BitCount != 24 && layout.BitCount != 32) {
         return false;

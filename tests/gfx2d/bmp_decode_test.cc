@@ -119,11 +119,19 @@ TEST(BmpDecode, UnsupportedFormsFail) {
   SetLe32(bad, 14, 108);  // a version-4 header is not taken
   EXPECT_FALSE(Decode(bad, image)) << "info header size";
   bad = good;
-  bad[28] = 16;
-  EXPECT_FALSE(Decode(bad, image)) << "16 bits";
-  bad = good;
   SetLe32(bad, 30, 1);  // run-length compressed
   EXPECT_FALSE(Decode(bad, image)) << "compression";
+}
+
+TEST(BmpDecode, SixteenBitsWithoutMasksAreFiveBitsAChannel) {
+  // 2 x 1 pixels: pure red and a blue of 16 of 31 steps, top bit set (unused).
+  std::string bytes = MakeBmp(2, 1, 24, [](int, int) { return 0u; });
+  bytes[28] = 16;
+  bytes.replace(54, std::string::npos, std::string("\x00\x7C\x10\x80\0\0", 6));
+  ImageBuffer image;
+  ASSERT_TRUE(Decode(bytes, image));
+  EXPECT_EQ(At(image, 0, 0), (gltest::Rgba{255, 0, 0, 255}));
+  EXPECT_EQ(At(image, 1, 0), (gltest::Rgba{0, 0, 132, 255}));
 }
 
 TEST(BmpDecode, LyingHeadersFailWithoutReadingOutside) {

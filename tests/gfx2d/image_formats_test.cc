@@ -184,6 +184,13 @@ std::vector<FormatCase> FormatCases() {
           .Masks({0x7C00, 0x03E0, 0x001F, 0})
           .RowsOf({0xFC00, 8 << 10 | 16 << 5 | 3, 0x8000, 0x7FFF, 0xFFFF, 0x001F}),
       0x000000, {red, {66, 132, 25, 255}, T, kWhite, kWhite, blue});
+  // 16 bits without masks are 5-5-5, read like the masked form above, also
+  // behind a header whose (5-6-5) masks do not apply to plain rows.
+  add("124-byte header, plain 16-bit rows",
+      Bmp(124, 3, 2, 16)
+          .Masks({0xF800, 0x07E0, 0x001F, 0})
+          .RowsOf({0xFC00, 8 << 10 | 16 << 5 | 3, 0x8000, 0x7FFF, 0xFFFF, 0x001F}),
+      0x000000, {red, {66, 132, 25, 255}, T, kWhite, kWhite, blue});
   // Alpha of its own: the key colour (white here) stays.
   add("124-byte header, 1-5-5-5 with alpha",
       Bmp(124, 3, 2, 16, 3)
@@ -485,7 +492,7 @@ TEST(ImageFormats, FilesOtherToolsWroteMatchTheirReading) {
   const char* names[] = {
       "argb32-v5.bmp",    "rgb24-v5.bmp",     "pal4-v5.bmp",     "pal8-rle.bmp",
       "pal4-core.bmp",    "rgb565-v5.bmp",    "rgb555-v5.bmp",   "argb1555-v5.bmp",
-      "argb4444-v5.bmp",  "rgb32-pillow.bmp", "pal1-pillow.bmp", "grey-alpha8.png",
+      "argb4444-v5.bmp",  "rgb555-core.bmp",  "rgb32-pillow.bmp", "pal1-pillow.bmp", "grey-alpha8.png",
       "grey-alpha16.png", "grey8-trns.png",
   };
   const std::string folder = testenv::SourceDir() + "/tests/gfx2d/images/";

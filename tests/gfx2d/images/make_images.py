@@ -121,6 +121,10 @@ def main():
     narrow("rgb565-v5.bmp", (5, 6, 5, 0))
     magick([opaque, "-define", "bmp:subtype=RGB555", "BMP:rgb555-v5.bmp"])
     narrow("rgb555-v5.bmp", (5, 5, 5, 0))
+    # The core header with 16-bit rows and no masks: five bits a channel.
+    magick([opaque, "-type", "TrueColor", "-define", "bmp:subtype=RGB555",
+            "BMP2:rgb555-core.bmp"])
+    narrow("rgb555-core.bmp", (5, 5, 5, 0))
     # One-bit alpha: only fully transparent or fully opaque pixels.
     halves = [(r, g, b, 0 if a < 128 else 255) for (r, g, b, a) in COLOURS]
     magick([source("halves.png", colours=halves), "-define", "bmp:subtype=ARGB1555",
