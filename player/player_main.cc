@@ -10,6 +10,7 @@
 #include "game/main_program.h"
 #include "game/script_driver.h"
 #include "player/display/display_keys.h"
+#include "player/display/window_caption.h"
 #include "player/open/game_drop.h"
 #include "player/open/game_locator.h"
 #include "player/options.h"
@@ -31,6 +32,7 @@ void PlayerMainProgram() {
   StartPlayerSettings();
   StartGameDrops();
   InstallOptionsScreen();
+  InstallWindowCaption();
   GameMainProgram();
 }
 

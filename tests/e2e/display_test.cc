@@ -261,7 +261,8 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
           x.Output({xdotool, "windowactivate", "--sync", std::to_string(box)});
           x.Output({xdotool, "key", "Return"});
         }
-        window = Trim(x.Output({xdotool, "search", "--onlyvisible", "--name", "^stub$"}));
+        // (xdotool's search ignores case: "skylane" while loading, "Skylane" after.)
+        window = Trim(x.Output({xdotool, "search", "--onlyvisible", "--name", "^skylane$"}));
         return !window.empty() && window.find('\n') == std::string::npos;
       },
       30000))
@@ -319,6 +320,21 @@ TEST(DisplayOnX, TheWindowScalesFullScreenFillsTheScreenAndF12SavesTheLogicalFra
       << litInBars << " lit pixels in the bars, " << unevenBlocks << " in uneven blocks, "
       << e2e::Compare(shrunk, title).Differing << " differ from the title; the last grab is "
       << screen;
+  // The caption names the game as its title screen does, and the window's
+  // class is the one the desktop entry names, so that a dock groups them.
+  const std::string xprop = FindProgram("xprop");
+  ASSERT_FALSE(xprop.empty()) << "xprop is not installed (scripts/install-deps)";
+  EXPECT_NE(x.Output({xprop, "-id", window, "_NET_WM_NAME"}).find("= \"Skylane\"\n"),
+            std::string::npos)
+      << x.Output({xprop, "-id", window, "_NET_WM_NAME"});
+  const std::string entry =
+      testenv::ReadFile(testenv::SourceDir() + "/packaging/org.ombrel.skylane.desktop");
+  const size_t classAt = entry.find("\nStartupWMClass=");
+  ASSERT_NE(classAt, std::string::npos) << entry;
+  const std::string wmClass = entry.substr(classAt + 16, entry.find('\n', classAt + 1) - classAt - 16);
+  EXPECT_NE(x.Output({xprop, "-id", window, "WM_CLASS"}).find("\"" + wmClass + "\"\n"),
+            std::string::npos)
+      << x.Output({xprop, "-id", window, "WM_CLASS"});
   x.Output({xdotool, "key", "F12"});
 
   const std::string shots = folder + "/pictures/Zorax";
