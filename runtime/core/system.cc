@@ -51,7 +51,7 @@ std::string AbsolutePath(const std::string& path) {
   if (!IsAbsolutePath(whole)) {
     const std::string current = CurrentFolder();
     if (current.empty()) return path;
-    whole = current + "/" + path;
+    whole = current + "/" + whole;
   }
   const size_t rootLength = PathRootLength(whole);
   std::string root = whole.substr(0, rootLength);

@@ -4,8 +4,6 @@
 #include "runtime/core/program_end.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -124,42 +122,6 @@ TEST(ErrorLog, AFileThatCannotBeOpenedDelaysTheLineButNeverStops) {
   std::filesystem::remove(ErrorLogPath());
   AppendErrorLog("kept");
   EXPECT_EQ(testenv::ReadErrorLog(), "kept\r\n");
-}
-
-TEST(PrivateTempFolder, IsCreatedPrivateAndRefusesLinks) {
-  const std::string base = testenv::MakeDir("private");
-  setenv("TMPDIR", base.c_str(), 1);
-  const std::string folder = PrivateTempFolder();
-  ASSERT_EQ(folder, base + "/ombrel-" + std::to_string(getuid()));
-  struct stat info {};
-  ASSERT_EQ(stat(folder.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0700u);
-
-  // A folder that others could enter is refused, not closed again: what they
-  // may have left in it would stay.
-  chmod(folder.c_str(), 0755);
-  EXPECT_EQ(PrivateTempFolder(), "");
-  ASSERT_EQ(stat(folder.c_str(), &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0755u);
-  chmod(folder.c_str(), 0700);
-  EXPECT_EQ(PrivateTempFolder(), folder);
-
-  // Someone else's link in its place is not followed.
-  std::filesystem::remove_all(folder);
-  const std::string elsewhere = testenv::MakeDir("elsewhere");
-  std::filesystem::create_directory_symlink(elsewhere, folder);
-  EXPECT_EQ(PrivateTempFolder(), "");
-  EXPECT_EQ(ErrorLogPath(), "");
-  AppendErrorLog("nowhere");  // gives up without writing through the link
-  EXPECT_FALSE(testenv::FileExists(elsewhere + "/ErrorLog.txt"));
-}
-
-TEST(PrivateTempFolder, LogDoesNotFollowALinkInItsPlace) {
-  const std::string target = testenv::TempDir() + "/victim.txt";
-  testenv::WriteFile(target, "precious");
-  std::filesystem::create_symlink(target, ErrorLogPath());
-  AppendErrorLog("attack");
-  EXPECT_EQ(testenv::ReadFile(target), "precious");
 }
 
 TEST(System, HostPathsUseForwardSlashes) {

@@ -1,8 +1,6 @@
 // Helpers for tests that need a program file with an archive behind it.
 #pragma once
 
-#include <dirent.h>
-
 #include <cstdint>
 #include <random>
 #include <set>
@@ -10,8 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "runtime/core/system.h"
+#include "runtime/files/archive.h"
 #include "runtime/files/archive_writer.h"
+#include "tests/files/files_test_support.h"
 #include "tests/support/test_env.h"
 
 namespace archivetest {
@@ -57,12 +59,10 @@ inline std::string TextBytes(size_t size, uint32_t seed) {
 inline std::set<std::string> PrivateFiles() {
   std::set<std::string> names;
   const std::string folder = PrivateTempFolder();
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != ".." && name != "ErrorLog.txt") names.insert(name);
-    }
-    closedir(dir);
+  std::vector<std::string> listed;
+  ListFolder(folder, listed);
+  for (const std::string& name : listed) {
+    if (name != "ErrorLog.txt") names.insert(name);
   }
   return names;
 }
@@ -78,3 +78,32 @@ inline uint32_t GetLittle32(const std::string& bytes, size_t at) {
 }
 
 }  // namespace archivetest
+
+// A program file with an archive in a working folder of its own, and both
+// archive readers pointed at it.
+class ArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = EnterWorkFolder("archive");
+    program_ = folder_ + "/program";
+  }
+  void TearDown() override { CloseArchiveReaders(); }
+
+  // Writes the program file and points both readers at it.
+  std::string Install(const archivetest::Members& members, bool fromStart = false) {
+    std::string bytes = archivetest::WriteProgram(program_, members, fromStart);
+    OpenArchiveReaders(program_);
+    return bytes;
+  }
+
+  // Resolves through the media reader; the unpacked bytes, or "<none>" when nothing was found.
+  std::string Unpacked(const std::string& request) {
+    RtString output("untouched");
+    if (ResolveMediaPath(MediaArchive(), RtString(request.c_str()), output) != 1) return "<none>";
+    EXPECT_TRUE(testenv::FileExists(output.Std())) << output.Std();
+    return testenv::ReadFile(output.Std());
+  }
+
+  std::string folder_;
+  std::string program_;
+};

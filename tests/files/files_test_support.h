@@ -1,13 +1,11 @@
 // Shared by the files tests: a working folder per test, made current.
 #pragma once
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
+#include "runtime/core/system.h"
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"
 
@@ -16,8 +14,8 @@
 // of a death test, which runs SetUp again, must find what its parent made.
 inline std::string EnterWorkFolder(const std::string& name) {
   const std::string folder = testenv::TempDir() + "/" + name;
-  std::filesystem::create_directories(folder);
-  EXPECT_EQ(chdir(folder.c_str()), 0);
+  MakeFolders(folder, 0755);
+  EXPECT_TRUE(ChangeToFolder(folder));
   return folder;
 }
 

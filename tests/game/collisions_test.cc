@@ -167,8 +167,8 @@ TEST_F(CollisionTest, BackgroundTestsStayInsideTheLayerAndTheTileSize) {
   // its own lies past INT32_MAX, and none of them is on the map.
   session_.Measures.TileW = 1;
   session_.Measures.TileH = 1;
-  Bullet far = Shot(0, INT32_MAX, INT32_MAX);
-  EXPECT_EQ(UpdateBullet(session_, far), 0);
+  Bullet distant = Shot(0, INT32_MAX, INT32_MAX);
+  EXPECT_EQ(UpdateBullet(session_, distant), 0);
 }
 
 TEST_F(CollisionTest, StatusLineShowsLivesScoresAndTheJoinPrompt) {

@@ -1,8 +1,6 @@
 // zorax-tool build as a user runs it: a good description gives a game file
 // and a summary line, a bad one one error line and no file at all (an older
 // game file of that name survives), and --preview draws the pictures.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -20,13 +18,11 @@ struct Outcome {
 };
 
 Outcome Tool(const std::string& folder, const std::string& args) {
-  const std::string command = testenv::BinDir() + "/zorax-tool " + args + " >" + folder +
-                              "/out.txt 2>" + folder + "/err.txt";
-  const int status = std::system(command.c_str());
   Outcome run;
-  run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.Out = testenv::ReadFile(folder + "/out.txt");
-  run.Err = testenv::ReadFile(folder + "/err.txt");
+  run.Exit = testenv::RunProgram(testenv::Words(testenv::Program("zorax-tool") + " " + args),
+                                 folder + "/out.txt", folder + "/err.txt");
+  run.Out = testenv::ProgramOutput(folder + "/out.txt");
+  run.Err = testenv::ProgramOutput(folder + "/err.txt");
   return run;
 }
 

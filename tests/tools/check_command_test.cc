@@ -1,7 +1,5 @@
 // zorax-tool check run as an author runs it: a report on stdout, exit 0 for a
 // file the player can run, 1 for one it would stop at, 2 for wrong arguments.
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -23,12 +21,10 @@ struct Outcome {
 
 Outcome Check(const std::vector<std::string>& args) {
   const std::string folder = testenv::TempDir();
-  std::string line = "'" + testenv::BinDir() + "/zorax-tool' check";
-  for (const std::string& arg : args) line += " '" + arg + "'";
-  line += " >'" + folder + "/out' 2>'" + folder + "/err'";
-  const int status = std::system(line.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, testenv::ReadFile(folder + "/out"),
-          testenv::ReadFile(folder + "/err")};
+  std::vector<std::string> line = {testenv::Program("zorax-tool"), "check"};
+  line.insert(line.end(), args.begin(), args.end());
+  const int exit = testenv::RunProgram(line, folder + "/out", folder + "/err");
+  return {exit, testenv::ProgramOutput(folder + "/out"), testenv::ProgramOutput(folder + "/err")};
 }
 
 std::string GameFile(const std::string& name, const GameRecord& game, int32_t version) {

@@ -3,8 +3,6 @@
 // description keeps the rules the game loop relies on (one sprite size, one
 // tile size, enemies that enter from off screen and leave below it, a boss
 // that holds each level's end, the three scroll modes).
-#include <sys/wait.h>
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -30,16 +28,15 @@ GameDescription Demo() {
 
 std::string Shell(const std::string& command) {
   const std::string out = testenv::TempDir() + "/shell.txt";
-  const int status = std::system((command + " >" + out + " 2>&1").c_str());
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command << "\n"
-                                                             << testenv::ReadFile(out);
-  return testenv::ReadFile(out);
+  EXPECT_EQ(testenv::RunProgram(testenv::Words(command), out), 0) << command << "\n"
+                                                                  << testenv::ReadFile(out);
+  return testenv::ProgramOutput(out);
 }
 
 TEST(DemoGame, ThePackedPlayerCarriesEveryMember) {
   const GameDescription demo = Demo();
-  const std::string tool = testenv::BinDir() + "/zorax-tool";
-  const std::string packed = testenv::BinDir() + "/skylane";
+  const std::string tool = testenv::Program("zorax-tool");
+  const std::string packed = testenv::Program("skylane");
   const std::string listing = Shell(tool + " list " + packed);
 
   std::set<std::string> wanted = {"game.ZORAX", "ingamefont.bmp", "smalfont.bmp"};

@@ -172,8 +172,37 @@ std::string_view HiddenRunVideoDriver() {
 
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
+namespace {
+
+// "X:games" (relative to drive X's own current folder) and "/games" (at the
+// current drive's root) depend on more than the current folder: Windows
+// knows what they stand for.
+bool NeedsTheDrive(std::string_view path) {
+  const bool driveRelative = path.size() >= 2 && path[1] == ':' &&
+                             ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')) &&
+                             (path.size() == 2 || !IsSeparator(path[2]));
+  const bool rootOfTheDrive = !path.empty() && IsSeparator(path[0]) &&
+                              (path.size() == 1 || !IsSeparator(path[1]));
+  return driveRelative || rootOfTheDrive;
+}
+
+}  // namespace
+
 std::string PathFromPlatform(std::string_view path) {
   std::string text(path);
+  std::wstring wide;
+  if (NeedsTheDrive(text) && WideFromUtf8(text, wide)) {
+    for (wchar_t& c : wide) {
+      if (c == L'/') c = L'\\';
+    }
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD n = size == 0 ? 0 : GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (n > 0 && n < size) {
+      full.resize(n);
+      return PathFromWide(full);
+    }
+  }
   for (char& c : text) {
     if (c == '\\') c = '/';
   }

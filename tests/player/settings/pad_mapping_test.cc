@@ -1,6 +1,7 @@
 // A stick SDL has no mapping for is a plain joystick, read as the game
 // always read joysticks; a gamecontrollerdb.txt beside the settings makes it
 // a pad.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -62,7 +63,8 @@ TEST(PadMapping, AMappingFileBesideTheSettingsMakesItAPad) {
   testenv::WriteFile(
       folder + "/gamecontrollerdb.txt",
       "# pads of our own\n" + guid +
-          ",Plain Stick,a:b3,b:b1,x:b2,leftx:a0,lefty:a1,start:b0,platform:Linux,\n");
+          ",Plain Stick,a:b3,b:b1,x:b2,leftx:a0,lefty:a1,start:b0,platform:" + SDL_GetPlatform() +
+          ",\n");
   LoadPlayerSettings(folder);
   CreateInputState();
   OpenInputDevices(1);

@@ -1,7 +1,8 @@
 // A test program that reads files through the media archive appended to its
 // own program file: for each name on its command line it opens a channel,
-// reads the file byte by byte and prints "name=" and the bytes. The tool tests
-// pack it with zorax-tool and run it.
+// reads the file byte by byte and prints "name=" and the bytes in hexadecimal
+// (text survives any platform's line-end translation). The tool tests pack
+// it with zorax-tool and run it.
 #include <cstdio>
 
 #include "runtime/core/system.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     while (ChannelAtEnd(0) == 0) {
       int32_t byte = 0;
       ReadUInt8(0, byte);
-      std::putchar(byte);
+      std::printf("%02x", static_cast<unsigned>(byte));
     }
     std::putchar('\n');
     CloseChannel(0);
