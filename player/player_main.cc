@@ -20,7 +20,7 @@
 #include "player/settings/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "runtime/core/system.h"
 
 namespace {

@@ -14,8 +14,6 @@
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
 #include "runtime/core/window.h"
-#include "runtime/gfx2d/drawing.h"
-#include "runtime/gfx2d/screen_target.h"
 #include "runtime/input/input.h"
 #include "runtime/sound/device_loss.h"
 #include "runtime/sound/music.h"
@@ -57,7 +55,18 @@ void WaitForButtonsReleased() {
   }
 }
 
+PresentSteps& Steps() {
+  static PresentSteps steps;
+  return steps;
+}
+
+void FinishPicture() {
+  if (Steps().FinishPicture != nullptr) Steps().FinishPicture();
+}
+
 }  // namespace
+
+void SetPresentSteps(const PresentSteps& steps) { Steps() = steps; }
 
 FrameTiming& Timing() {
   static FrameTiming timing;
@@ -88,8 +97,7 @@ void SetEscapeEnds(double flag) { Timing().EscapeEnds = flag != 0 ? 1 : 0; }
 
 int SwapAndPace() {
   if (!GraphicsReady()) return 1;
-  EndCurrentScreen();
-  FlushPendingPoints();
+  FinishPicture();
   ShowBackBuffer();
   OpenGLZidaruva& gfx = *Graphics();
 
@@ -145,17 +153,12 @@ void PresentFrame() {
   if (GraphicsReady()) {
     // The host's overlay draws on (and may read) the finished back buffer,
     // not on a screen target the game left in use.
-    EndCurrentScreen();
-    FlushPendingPoints();
+    FinishPicture();
     DrawHostOverlay();
   }
   SwapAndPace();
 
-  if (GraphicsReady()) {
-    ResetDrawingState();
-    SetView2D(0, 0, 0, 0);
-    DrawBackgroundImage();
-  }
+  if (GraphicsReady() && Steps().StartPicture != nullptr) Steps().StartPicture();
 }
 
 void WaitForInput() {

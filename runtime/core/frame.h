@@ -12,6 +12,8 @@
 // SetEscapeEnds      non-zero: Escape ends the program in PresentFrame / WaitForInput
 // WaitForInput       returns at the first key, mouse or joystick input, or after 15 passes of 5 ms
 // WaitForMouseClick  waits for a full click: all released, one pressed, all released
+// SetPresentSteps    what the drawing layer does around each present (it registers
+//                    them when it starts, so the frame loop knows nothing of drawing)
 #pragma once
 
 #include <cstdint>
@@ -35,3 +37,13 @@ void SleepMs(double milliseconds);
 void SetEscapeEnds(double flag);
 void WaitForInput();
 void WaitForMouseClick();
+
+struct PresentSteps {
+  // Before the picture is shown, and before the host's overlay draws on it:
+  // whatever drawing is still pending reaches the back buffer.
+  void (*FinishPicture)() = nullptr;
+  // After it is shown: the next picture starts from the drawing layer's
+  // initial state (its view, its background).
+  void (*StartPicture)() = nullptr;
+};
+void SetPresentSteps(const PresentSteps& steps);

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/core/frame.h"
 #include "runtime/core/gl_api.h"
 #include "runtime/core/program_end.h"
 #include "runtime/core/system.h"
@@ -522,7 +523,26 @@ int32_t SaveSprite(const RtString& path, int32_t id) {
   return ok ? 1 : 0;
 }
 
+namespace {
+
+// Around each present: an open screen target is ended and pending points
+// drawn before the picture is shown; the next one starts with the drawing
+// state reset, the 2D view of the whole screen and the background image.
+void FinishPicture() {
+  EndCurrentScreen();
+  FlushPendingPoints();
+}
+
+void StartPicture() {
+  ResetDrawingState();
+  SetView2D(0, 0, 0, 0);
+  DrawBackgroundImage();
+}
+
+}  // namespace
+
 void StartScreenTargets() {
+  SetPresentSteps(PresentSteps{FinishPicture, StartPicture});
   // Names of an earlier context mean nothing in this one: forget them.
   ScreenState& state = State();
   const bool allowed = state.FramebuffersAllowed;

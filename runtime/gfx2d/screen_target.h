@@ -64,8 +64,8 @@ int32_t SaveSprite(const RtString& path, int32_t id);
 bool ReadLogicalScreen(std::vector<uint8_t>& rgba, int32_t& width, int32_t& height);
 
 // --- Start-up and end ---
-// No screen drawn into, the back buffer current; installs the release step of
-// the end path.
+// No screen drawn into, the back buffer current; installs what a present
+// needs of the drawing layer and the release step of the end path.
 void StartScreenTargets();
 // Deletes every framebuffer, renderbuffer and the background texture (end path).
 void ReleaseScreenTargets();

@@ -205,6 +205,7 @@ class LevelTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(CreateGraphicsWindow(640, 480, 0, 1000, 0, 0), 1);
+    StartScreenTargets();
     CreateInputState();
     OpenInputDevices(1);
     OpenSoundDeviceOffline(22050);

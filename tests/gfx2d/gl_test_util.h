@@ -13,6 +13,7 @@
 #include "runtime/core/gl_api.h"
 #include "runtime/core/window.h"
 #include "runtime/gfx2d/drawing.h"
+#include "runtime/gfx2d/screen_target.h"
 #include "runtime/gfx2d/sprite_store.h"
 
 namespace gltest {
@@ -26,9 +27,11 @@ inline std::ostream& operator<<(std::ostream& out, const Rgba& c) {
   return out << "(" << c.R << "," << c.G << "," << c.B << "," << c.A << ")";
 }
 
-// A 640 x 480 window through SDL's offscreen driver, cleared to black.
+// A 640 x 480 window through SDL's offscreen driver, cleared to black, with
+// the drawing layer's screen targets started as start-up starts them.
 inline bool OpenWindow(int width = 640, int height = 480) {
   if (CreateGraphicsWindow(width, height, 0, 60, 0, 0) != 1) return false;
+  StartScreenTargets();
   glClear(GL_COLOR_BUFFER_BIT);
   return true;
 }

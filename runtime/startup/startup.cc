@@ -1,7 +1,7 @@
 // Start-up: the configuration the player runs with, then every device in a
 // fixed order. Each stage writes its log line before it starts, so that the
 // last line of the log names the stage of a crash during start-up.
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 
 #include <chrono>
 #include <cstdlib>

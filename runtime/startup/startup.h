@@ -1,4 +1,6 @@
-// The program's entry routine and the runtime start-up.
+// The program's entry routine and the runtime start-up. Start-up brings up
+// every subsystem in order (window, drawing, input, sound, files), so it
+// stands above them all, in a folder of its own; no subsystem includes it.
 #pragma once
 
 #include "runtime/values/rt_string.h"
