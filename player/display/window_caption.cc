@@ -84,6 +84,34 @@ std::string FromWindows1252(std::string_view text) {
 
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\0'; }
 
+// "S K Y L A N E" reads "Skylane", "S K Y  L A N E" "Sky Lane": single
+// characters one space apart, words two apart. Spaced capitals are a way of
+// setting the name, not its spelling; anything else is kept as it is.
+std::string UndoLetterSpacing(std::string_view line) {
+  std::string joined;
+  size_t at = 0;
+  while (at < line.size()) {
+    const char c = line[at++];
+    if (c == ' ' || static_cast<unsigned char>(c) >= 0x80) return std::string(line);
+    joined += c;
+    if (at == line.size()) break;
+    if (line[at++] != ' ') return std::string(line);  // one space after each letter
+    if (at < line.size() && line[at] == ' ') {        // and a second between words
+      joined += ' ';
+      ++at;
+    }
+  }
+  if (joined.size() < 2) return std::string(line);
+  bool lower = false;
+  for (const char c : joined) lower = lower || (c >= 'a' && c <= 'z');
+  if (lower) return joined;
+  for (size_t i = 1; i < joined.size(); ++i) {
+    const char c = joined[i];
+    if (c >= 'A' && c <= 'Z' && joined[i - 1] != ' ') joined[i] = static_cast<char>(c - 'A' + 'a');
+  }
+  return joined;
+}
+
 void CaptionTheTitleScreen(const GameFrame& frame) {
   if (frame.Kind != GameFrameKind::kTitle || frame.Game == nullptr) return;
   // Once is enough: the title text never changes while the game runs.
@@ -102,7 +130,8 @@ std::string CaptionFromTitle(std::string_view titleText) {
     while (!line.empty() && IsBlank(line.front())) line.remove_prefix(1);
     while (!line.empty() && IsBlank(line.back())) line.remove_suffix(1);
     if (line.empty()) continue;
-    std::string caption = IsUtf8(line) ? std::string(line) : FromWindows1252(line);
+    const std::string spelt = UndoLetterSpacing(line);
+    std::string caption = IsUtf8(spelt) ? spelt : FromWindows1252(spelt);
     // Cut at a character's start, never inside one.
     if (caption.size() > kMaxCaptionBytes) {
       size_t cut = kMaxCaptionBytes;

@@ -6,7 +6,10 @@
 //
 // CaptionFromTitle      the caption a title text gives: its first line that
 //                       is not blank, trimmed, as UTF-8 (a title written in
-//                       the Windows Latin code page is converted); "" for none
+//                       the Windows Latin code page is converted); "" for none.
+//                       Letter-spaced capitals, as title screens set a name
+//                       ("S K Y L A N E", words two spaces apart), read as
+//                       the word they spell ("Skylane")
 // InstallWindowCaption  captions the window with the run's game name now, and
 //                       with the title's caption from the first title frame on
 #pragma once

@@ -21,6 +21,17 @@ TEST(WindowCaption, TheFirstLineThatIsNotBlankTrimmedAndInUtf8) {
       // UTF-8 stays as it is; Windows-1252 bytes become their characters.
       {"Sp\xC3\xAF""el", "Sp\xC3\xAF""el"},
       {"Sp\xEF""el \x80 \x93x\x94", "Sp\xC3\xAF""el \xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
+      // Letter-spaced capitals spell their word; other spacing stays.
+      {"S K Y L A N E\nPress fire", "Skylane"},
+      {"  S K Y  L A N E  ", "Sky Lane"},
+      {"r - t y p e", "r-type"},
+      {"A B", "Ab"},
+      {"I M", "Im"},
+      {"A  B C", "A Bc"},
+      {"A", "A"},
+      {"Big Bad Boss", "Big Bad Boss"},
+      {"S K Y LANE", "S K Y LANE"},
+      {"X  Y", "X Y"},
       // A byte that Windows-1252 leaves unassigned is dropped.
       {"a\x81z", "az"},
       // Overlong and surrogate forms are not UTF-8.
