@@ -7,7 +7,7 @@
 
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "runtime/core/window.h"
 #include "runtime/gfx2d/sprite_store.h"
 #include "tests/support/program_end_checks.h"

@@ -17,7 +17,7 @@
 #include "game/main_program.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "tests/game/run_player.h"
 #include "tests/input/input_test_events.h"
 #include "tests/support/program_end_checks.h"

@@ -16,7 +16,7 @@
 #include "game/main_program.h"
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "runtime/gfx2d/text.h"
 #include "tests/game/game_builders.h"
 #include "tests/game/run_player.h"

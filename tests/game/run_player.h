@@ -15,7 +15,7 @@
 #include "game/main_program.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 
 namespace testgame {
 

@@ -21,7 +21,7 @@
 #include "game/palette.h"
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "runtime/sound/sound.h"
 #include "tests/game/game_builders.h"
 #include "tests/game/run_player.h"

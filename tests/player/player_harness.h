@@ -21,7 +21,7 @@
 #include "player/settings/settings_store.h"
 #include "runtime/core/config.h"
 #include "runtime/core/program_end.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "tests/game/game_builders.h"
 #include "tests/support/program_end_checks.h"
 #include "tests/support/test_env.h"

@@ -1,6 +1,6 @@
 // What start-up promises: a fresh log with one line per stage in order, the
 // program's folder as current folder, and the main program run once.
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

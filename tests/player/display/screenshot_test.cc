@@ -14,7 +14,7 @@
 #include "player/display/screenshot.h"
 #include "runtime/core/display_config.h"
 #include "runtime/core/frame.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "runtime/core/window.h"
 #include "runtime/gfx2d/drawing.h"
 #include "runtime/gfx2d/image_decode.h"

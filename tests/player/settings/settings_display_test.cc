@@ -11,7 +11,7 @@
 #include "player/display/screenshot.h"
 #include "player/settings/settings_store.h"
 #include "runtime/core/display_config.h"
-#include "runtime/core/startup.h"
+#include "runtime/startup/startup.h"
 #include "runtime/core/window.h"
 #include "tests/support/test_env.h"
 
