@@ -280,7 +280,7 @@ void CheckRecord(const GameRecord& game, GameCheck& check) {
 
 }  // namespace
 
-GameCheck CheckGameBytes(const std::string& bytes) {
+GameCheck CheckGameBytes(const std::string& bytes, GameRecord* read) {
   GameCheck check;
   ByteSource source(bytes, 0, check);
   GameFilePlace top;
@@ -302,6 +302,7 @@ GameCheck CheckGameBytes(const std::string& bytes) {
   if (!check.ReadToEnd) return check;
   check.UnreadBytes = static_cast<int64_t>(bytes.size() - source.At());
   CheckRecord(game, check);
+  if (read != nullptr) *read = std::move(game);
   return check;
 }
 

@@ -2,13 +2,16 @@
 // from bytes, reporting every fault the player would stop at instead of
 // stopping, and what only looks wrong as warnings.
 //
-// CheckGameBytes  reads a whole game file held in memory; never ends the program
+// CheckGameBytes  reads a whole game file held in memory; never ends the program.
+//                 With `read`, the record read is stored there when the whole file was read
 // CheckGameFile   reads the file at path first; a file that cannot be read is an error
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "game/records.h"
 
 struct GameCheck {
   int32_t Version = 0;
@@ -26,5 +29,5 @@ struct GameCheck {
   std::vector<std::string> Warnings;  // looks wrong, or stops the player only in some games
 };
 
-GameCheck CheckGameBytes(const std::string& bytes);
+GameCheck CheckGameBytes(const std::string& bytes, GameRecord* read = nullptr);
 GameCheck CheckGameFile(const std::string& path);

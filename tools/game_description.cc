@@ -11,6 +11,8 @@
 #include <tuple>
 
 #include "game/game_file_writer.h"
+#include "runtime/files/archive_index.h"
+#include "runtime/values/rt_string.h"
 #include "tools/description_json.h"
 #include "tools/pixel_art.h"
 
@@ -56,8 +58,8 @@ class Reader {
     out_.Files.push_back(path);
     const Node root = Node::Root(mainFile);
     root.ExpectObject("an object");
-    root.OnlyKeys({"version", "title", "sounds", "legend", "map_legend", "include", "sprites",
-                   "tiles", "players", "enemies", "levels"});
+    root.OnlyKeys({"version", "title", "sounds", "media", "legend", "map_legend", "include",
+                   "sprites", "tiles", "players", "enemies", "levels"});
 
     if (root.Has("version")) {
       out_.Version =
@@ -66,6 +68,7 @@ class Reader {
     if (root.Has("title"))
       out_.Game.TitleText = RtString(std::string_view(Title(root.Member("title"))));
     if (root.Has("sounds")) ReadSounds(root.Member("sounds"));
+    if (root.Has("media")) ReadMedia(root.Member("media"));
 
     parts_.push_back(MakePart(root, Legend{}));
     if (root.Has("include")) {
@@ -137,6 +140,64 @@ class Reader {
     for (const auto& [name, slot] : node.Members()) {
       out_.Sounds[name] = static_cast<int32_t>(slot.Integer(1, 127));
     }
+  }
+
+  // "media": {"sounds": {name: source}, "files": {member: source}}. A sound
+  // is stored under the name the game asks for: the project path's last part
+  // with the slot and ".wav". A source is a path, or for a sound a ".json"
+  // recipe, or for a file {"font": glyph art, "as": "png" | "bmp"}.
+  void ReadMedia(const Node& node) {
+    node.ExpectObject("an object with \"sounds\" and \"files\"");
+    node.OnlyKeys({"sounds", "files"});
+    std::string project = out_.Game.ProjectPath.Std();
+    const size_t cut = project.find_last_of("/\\");
+    if (cut != std::string::npos) project = project.substr(cut + 1);
+    if (node.Has("sounds")) {
+      for (const auto& [name, source] : node.Member("sounds").Members()) {
+        const auto slot = out_.Sounds.find(name);
+        if (slot == out_.Sounds.end()) source.Fail("no sound is named \"" + name + "\" in \"sounds\"");
+        MediaSource media;
+        media.Member = project + std::to_string(slot->second) + ".wav";
+        media.Path = JoinPath(source.Folder(), source.String());
+        media.Where = source.Where();
+        if (media.Path.size() > 5 && SameIgnoringCase(media.Path.substr(media.Path.size() - 5), ".json")) {
+          media.From = MediaSource::Kind::kSoundRecipe;
+        }
+        AddMedia(source, std::move(media));
+      }
+    }
+    if (node.Has("files")) {
+      for (const auto& [member, source] : node.Member("files").Members()) {
+        MediaSource media;
+        media.Member = member;
+        media.Where = source.Where();
+        if (source.IsString()) {
+          media.Path = JoinPath(source.Folder(), source.String());
+        } else {
+          source.ExpectObject("a path, or {\"font\": glyph art, \"as\": \"png\" or \"bmp\"}");
+          source.OnlyKeys({"font", "as"});
+          if (!source.Has("font")) source.Fail("\"font\" is missing");
+          media.From = MediaSource::Kind::kFontArt;
+          media.Path = JoinPath(source.Folder(), source.Member("font").String());
+          const std::string format = source.Has("as") ? source.Member("as").String() : "bmp";
+          if (format != "png" && format != "bmp") source.Member("as").Fail("\"png\" or \"bmp\"");
+          media.AsPng = format == "png";
+        }
+        AddMedia(source, std::move(media));
+      }
+    }
+  }
+
+  void AddMedia(const Node& source, MediaSource media) {
+    if (!IsSafeMemberName(media.Member)) {
+      source.Fail("\"" + media.Member + "\" cannot be a file's name in the game's archive");
+    }
+    for (const MediaSource& other : out_.Media) {
+      if (SameIgnoringCase(other.Member, media.Member)) {
+        source.Fail("\"" + media.Member + "\" is named twice (letter case aside)");
+      }
+    }
+    out_.Media.push_back(std::move(media));
   }
 
   // ---- images ----

@@ -15,6 +15,18 @@
 
 #include "game/records.h"
 
+// A file the game reads beside its game file (a sound, a font), as the
+// description's "media" names it: a file taken as it is, or made from a
+// sound recipe or from font glyph art.
+struct MediaSource {
+  enum class Kind { kFile, kSoundRecipe, kFontArt };
+  std::string Member;  // the name the game asks for ("Skylane.ZORAX1.wav", "ingamefont.bmp")
+  Kind From = Kind::kFile;
+  std::string Path;     // the source, relative paths already joined to the description's folder
+  bool AsPng = false;   // font art: PNG data (else a BMP)
+  std::string Where;    // the description's place that names it, for messages
+};
+
 struct GameDescription {
   GameRecord Game;
   int32_t Version = 7;                    // the game file version to write
@@ -23,6 +35,7 @@ struct GameDescription {
   std::vector<std::string> EnemyNames;    // enemy kind k has animation group k + 2
   std::vector<std::string> LevelNames;    // "" where a level has no name
   std::map<std::string, int32_t> Sounds;  // sound name -> slot
+  std::vector<MediaSource> Media;         // in the order the description names them
   std::vector<std::string> Files;         // every file read, the main one first
   std::vector<std::string> Warnings;      // what builds but looks unintended
 };

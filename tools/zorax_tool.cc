@@ -7,6 +7,7 @@
 #include "tools/archive_commands.h"
 #include "tools/build_command.h"
 #include "tools/check_command.h"
+#include "tools/export_command.h"
 #include "tools/replay_info_command.h"
 #include "runtime/core/system.h"
 #include "tools/tool_support.h"
@@ -26,6 +27,7 @@ const ToolCommand kCommands[] = {
     {"build", "write a game file from a readable game description", BuildCommand},
     {"check", "report what the player would make of a game file", CheckCommand},
     {"replay-info", "show what a recorded game (.zrp) holds", ReplayInfoCommand},
+    {"export", "make a game's downloads for Linux, Windows and the web", ExportCommand},
 };
 
 void PrintUsage(std::FILE* out) {

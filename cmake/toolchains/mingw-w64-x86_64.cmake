@@ -21,6 +21,7 @@ set(CMAKE_RC_COMPILER ${_mingw_triple}-windres)
 # "-posix", and the host's ar would then be used; name them outright.
 set(CMAKE_AR ${_mingw_triple}-ar CACHE FILEPATH "Archiver")
 set(CMAKE_RANLIB ${_mingw_triple}-ranlib CACHE FILEPATH "Ranlib")
+set(CMAKE_STRIP ${_mingw_triple}-strip CACHE FILEPATH "Strip")
 
 # A prefix given only as CMAKE_PREFIX_PATH would otherwise be re-rooted under
 # the sysroot and never found, since finds below search the roots only. The

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "demo/tools/font_sheet.h"
+#include "tools/font_sheet.h"
 #include "runtime/gfx2d/image_write.h"
 #include "tools/description_json.h"
 

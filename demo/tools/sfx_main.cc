@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "demo/tools/sound_recipe.h"
+#include "tools/sound_recipe.h"
 #include "runtime/files/file_io.h"
 #include "tools/description_json.h"
 

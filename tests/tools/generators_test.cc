@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "demo/tools/font_sheet.h"
-#include "demo/tools/sound_recipe.h"
+#include "tools/font_sheet.h"
+#include "tools/sound_recipe.h"
 #include "runtime/sound/wav_file.h"
 #include "tests/support/test_env.h"
 #include "tools/description_json.h"

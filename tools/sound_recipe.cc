@@ -2,7 +2,7 @@
 // oscillator whose phase accumulates the swept pitch sample by sample (so a
 // sweep has no clicks), shaped by its envelope and optionally filtered; the
 // layers are summed and the sum scaled to the recipe's peak.
-#include "demo/tools/sound_recipe.h"
+#include "tools/sound_recipe.h"
 
 #include <algorithm>
 #include <cmath>

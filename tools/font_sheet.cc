@@ -3,7 +3,7 @@
 // colour, which gives the letters a gradient; the outline is drawn in the
 // empty pixels next to the glyph (also diagonally) and never in black, which
 // would be keyed out like the background.
-#include "demo/tools/font_sheet.h"
+#include "tools/font_sheet.h"
 
 #include <algorithm>
 #include <memory>
