@@ -14,6 +14,8 @@ FUZZ_TEST_SECONDS ?= 20
 # `make windows`: the cross build for Windows, beside the Linux one.
 WINDOWS_BUILD     ?= build-windows
 WINDOWS_TOOLCHAIN  = cmake/toolchains/mingw-w64-x86_64.cmake
+# ON: the cross build has the unit suites too (`make test-windows` asks for them).
+WINDOWS_TESTS     ?= OFF
 # `make install`: PREFIX, and DESTDIR for a staging root.
 PREFIX            ?= /usr/local
 # `make fuzz`: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some, FUZZ_JOBS side by side.
@@ -30,7 +32,7 @@ SANITIZER_ENV = LP_NUM_THREADS=0 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-third-party.supp:print_suppressions=0
 
 .PHONY: all deps configure build play install package test test-unit test-package test-asan \
-        test-fuzz fuzz fuzz-build bench clean windows
+        test-fuzz fuzz fuzz-build bench clean windows windows-deps windows-package test-windows
 
 all: build
 
@@ -60,9 +62,10 @@ test:
 	  unit=$$(date +%s) && $(MAKE) --no-print-directory test-package && \
 	  package=$$(date +%s) && $(MAKE) --no-print-directory test-asan && \
 	  asan=$$(date +%s) && $(MAKE) --no-print-directory test-fuzz && \
+	  fuzz=$$(date +%s) && $(MAKE) --no-print-directory test-windows && \
 	  end=$$(date +%s) && \
 	  echo "test stages: build and suite $$((unit - start)) s, package $$((package - unit)) s," \
-	       "sanitizers $$((asan - package)) s, fuzz $$((end - asan)) s"
+	       "sanitizers $$((asan - package)) s, fuzz $$((fuzz - asan)) s, windows $$((end - fuzz)) s"
 
 test-unit: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(CTEST_J)
@@ -98,12 +101,30 @@ fuzz: fuzz-build
 # skylane.exe and zorax-tool.exe, each one file with every library linked in.
 # The libraries are built once from Debian's sources (scripts/build-deps);
 # the demo's game and media come from the Linux build, packed with its tool.
-windows: build
+windows-deps:
+	@scripts/install-deps windows
+
+windows: build windows-deps
 	@prefix=$$(set -o pipefail; scripts/build-deps windows | tail -1) && test -d "$$prefix" && \
 	  cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) \
 	    -DCMAKE_PREFIX_PATH="$$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DOMBREL_HOST_BUILD=$(CURDIR)/$(BUILD) -DOMBREL_BENCH=OFF -DOMBREL_TESTS=OFF >/dev/null
+	    -DOMBREL_HOST_BUILD=$(CURDIR)/$(BUILD) -DOMBREL_BENCH=OFF -DOMBREL_TESTS=$(WINDOWS_TESTS) >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+# $(WINDOWS_BUILD)/zorax-player-<version>-windows-x64.zip: the three programs
+# without debugging information, README.txt and the libraries' licences.
+windows-package: windows
+	@scripts/windows-package $(WINDOWS_BUILD) $(BUILD)
+
+# The Windows stage of `make test`: the cross build with its unit suites, the
+# suites and whole runs under Wine (scripts/test-windows), and the zip, built
+# and its members checked against packaging/windows/package-contents.
+test-windows:
+	@$(MAKE) --no-print-directory windows WINDOWS_TESTS=ON
+	@scripts/test-windows $(WINDOWS_BUILD) $(BUILD)
+	@zip=$$(scripts/windows-package $(WINDOWS_BUILD) $(BUILD)) && \
+	  unzip -Z1 "$$zip" | sed 's|^[^/]*/||' | diff -u packaging/windows/package-contents - && \
+	  echo "$$zip: members as listed in packaging/windows/package-contents"
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks

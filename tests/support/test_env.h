@@ -51,6 +51,12 @@ int RunProgram(const std::vector<std::string>& arguments, const std::string& out
 // where the C runtime writes text that way (Windows).
 std::string ProgramOutput(const std::string& path);
 
+// Ends the test program with its result once every test has run. On
+// Windows the process is ended without running the libraries' detach code
+// (SDL's device threads can hold Wine's process end forever); elsewhere it
+// returns the result for main to return.
+int FinishTestProgram(int result);
+
 // The words of a command line split at spaces, for commands whose parts hold none.
 std::vector<std::string> Words(const std::string& line);
 

@@ -103,5 +103,5 @@ int main(int argc, char** argv) {
     ::testing::UnitTest::GetInstance()->listeners().Append(
         new FolderPerTest(EnvironmentValue("TMPDIR")));
   }
-  return RUN_ALL_TESTS();
+  return testenv::FinishTestProgram(RUN_ALL_TESTS());
 }

@@ -2,6 +2,8 @@
 // C runtime reads it back, both outputs into one inheritable file handle.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "tests/support/test_env.h"
 
 namespace testenv {
@@ -88,6 +90,13 @@ int RunProgram(const std::vector<std::string>& arguments, const std::string& out
   const bool known = GetExitCodeProcess(process.hProcess, &code) != 0;
   CloseHandle(process.hProcess);
   return known ? static_cast<int>(code) : -1;
+}
+
+int FinishTestProgram(int result) {
+  std::fflush(stdout);
+  std::fflush(stderr);
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(result));
+  return result;
 }
 
 }  // namespace testenv
