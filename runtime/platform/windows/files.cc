@@ -1,9 +1,10 @@
 // Files and folders on Windows. Files are opened with the wide calls and
 // handed out as C runtime descriptors, so the handles are small integers as
 // elsewhere. Every file is opened with all sharing allowed, deletion
-// included, so that a file can be renamed over or removed while another part
-// of the program still reads it, as on POSIX systems. Devices (CON, NUL,
-// COM1, ...) and pipes are never opened as files.
+// included, so that a file can be removed while another part of the program
+// still reads it, as on POSIX systems (replacing one that is open by a
+// rename may still be refused). Devices (CON, NUL, COM1, ...) and pipes are
+// never opened as files.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -69,8 +70,30 @@ bool Describe(HANDLE handle, bool linkItself, FileInfo& info) {
   return true;
 }
 
+// CON, PRN, AUX, NUL, COM1-9, LPT1-9, CONIN$ and CONOUT$, with any
+// extension, name devices in every folder; they are never opened to look.
+bool IsDeviceName(const std::string& path) {
+  std::string name = path.substr(path.find_last_of("/\\") + 1);
+  name = name.substr(0, name.find('.'));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+      name == "CONOUT$") {
+    return true;
+  }
+  return name.size() == 4 && (name.rfind("COM", 0) == 0 || name.rfind("LPT", 0) == 0) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
 bool InfoAt(const std::string& path, bool linkItself, FileInfo& info) {
   info = FileInfo{};
+  if (IsDeviceName(path)) {
+    info.Kind = FileKind::kOther;
+    info.Mode = 0666;
+    return true;
+  }
   const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (linkItself ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
   const HANDLE handle = OpenHandle(path, FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING, flags);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -105,6 +128,10 @@ bool CanRead(const std::string& path) {
 }
 
 int OpenFileForReading(const std::string& path) {
+  if (IsDeviceName(path)) {
+    errno = ENODEV;
+    return -1;
+  }
   const HANDLE handle =
       OpenHandle(path, GENERIC_READ, kShareAll, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
   if (handle == INVALID_HANDLE_VALUE) {
@@ -123,6 +150,10 @@ int OpenFileForReading(const std::string& path) {
 }
 
 int OpenFileForWriting(const std::string& path, FileCreation how) {
+  if (IsDeviceName(path)) {
+    errno = ENODEV;
+    return -1;
+  }
   HANDLE handle = INVALID_HANDLE_VALUE;
   int flags = 0;
   switch (how) {
