@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <set>
 
 namespace {
@@ -80,9 +79,13 @@ bool Prepare(std::vector<ReleaseFile>& files, std::vector<std::string>& folders,
 }
 
 // A ustar header field of octal digits, NUL-terminated.
+// Callers keep values within width - 1 digits; higher digits are dropped.
 void Octal(char* field, size_t width, uint64_t value) {
-  std::snprintf(field, width, "%0*llo", static_cast<int>(width - 1),
-                static_cast<unsigned long long>(value));
+  field[width - 1] = '\0';
+  for (size_t i = width - 1; i-- > 0;) {
+    field[i] = static_cast<char>('0' + (value & 7));
+    value >>= 3;
+  }
 }
 
 // One 512-byte ustar header. Names longer than 100 bytes are split into the
@@ -114,7 +117,7 @@ bool TarHeader(const std::string& name, uint64_t size, unsigned mode, char type,
   std::copy(prefix.begin(), prefix.end(), header + 345);
   unsigned sum = 0;
   for (const char c : header) sum += static_cast<unsigned char>(c);
-  std::snprintf(header + 148, 8, "%06o", sum);
+  Octal(header + 148, 7, sum);
   header[155] = ' ';
   out.append(header, sizeof header);
   return true;
