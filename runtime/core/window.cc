@@ -199,14 +199,18 @@ void RefreshPresentLayout() {
 
 // Where the next frame is drawn: straight into the window while it shows
 // the logical screen one to one (or there is no logical framebuffer), as
-// the player always drew, at no cost; else into the logical framebuffer.
+// the player always drew, at no cost; else into the logical framebuffer,
+// and always there where the window may show a frame before it is finished.
 // Decided between frames only, so that a frame is drawn into one place from
 // start to end. A frame drawn straight in while the window changed size is
 // still shown scaled, from the window's corner; a driver that drops the
 // window's content on a resize shows that one frame wrong, the next right.
 void ChooseBackBuffer() {
   OpenGLZidaruva& gfx = *Graphics();
-  gfx.DrawingDirect = (LogicalScreenFramebuffer() == 0 || OneToOne(CurrentPresentLayout())) ? 1 : 0;
+  gfx.DrawingDirect = (LogicalScreenFramebuffer() == 0 ||
+                       (OneToOne(CurrentPresentLayout()) && !WindowShowsUnfinishedFrames()))
+                          ? 1
+                          : 0;
   BindBackBuffer();
 }
 
