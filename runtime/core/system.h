@@ -95,6 +95,12 @@ bool StandardErrorIsTerminal();
 // program one thread, from the page's event loop while the program waits.
 void RunLater(int ms, std::function<void()> task);
 
+// The OpenGL context the window asks for: the compatibility profile of
+// desktop OpenGL, where OpenGL 1.x is the driver's own; or OpenGL ES 2, over
+// which a browser's WebGL carries the emulated OpenGL 1.x.
+enum class WindowContext : int { kDesktopCompatibility, kEmbedded2 };
+WindowContext WindowContextKind();
+
 // True where the window may show what is drawn into it before the frame is
 // finished: a browser shows its canvas whenever the program waits. The game
 // then always draws off screen, and only finished pictures reach the window.

@@ -3,12 +3,19 @@
 // that the browser shows whenever the program waits, and downloads for the
 // files a player asks for.
 #include <emscripten.h>
+#include <sys/stat.h>
 
 #include <memory>
 
 #include "runtime/core/system.h"
 
 namespace {
+
+// Emscripten reports a file-creation mask of 0777, which its file system
+// never applies; files given modes worked out from it (the runtime's own
+// writes) could not be read back. The usual mask of a desktop replaces it
+// before anything runs.
+[[maybe_unused]] const int kUsualMask = (umask(022), 0);
 
 void RunTask(void* task) {
   std::unique_ptr<std::function<void()>> owned(static_cast<std::function<void()>*>(task));
@@ -47,6 +54,8 @@ void RunLater(int ms, std::function<void()> task) {
   auto owned = std::make_unique<std::function<void()>>(std::move(task));
   emscripten_async_call(RunTask, owned.release(), ms > 0 ? ms : 0);
 }
+
+WindowContext WindowContextKind() { return WindowContext::kEmbedded2; }
 
 bool WindowShowsUnfinishedFrames() { return true; }
 

@@ -15,6 +15,20 @@
   var DEPTH24 = 0x81A6, DEPTH16 = 0x81A5, DEPTH24_STENCIL8 = 0x88F0, DEPTH_STENCIL = 0x84F9;
 
   function fix(gl) {
+    // The 2D texture bound to each unit, known here without asking WebGL:
+    // a question to WebGL waits for the GPU process to finish its work.
+    var bound = {}, unit = 0;
+    var activeTexture = gl.activeTexture;
+    gl.activeTexture = function(which) {
+      unit = which - gl.TEXTURE0;
+      return activeTexture.call(gl, which);
+    };
+    var bindTexture = gl.bindTexture;
+    gl.bindTexture = function(target, texture) {
+      if (target == gl.TEXTURE_2D) bound[unit] = texture;
+      return bindTexture.call(gl, target, texture);
+    };
+    gl.zoraxBoundTexture = function() { return bound[unit] || null; };
     var texImage2D = gl.texImage2D;
     gl.texImage2D = function(target, level, internalFormat, width, height) {
       var args = Array.prototype.slice.call(arguments);
@@ -22,7 +36,7 @@
         if (internalFormat == RGBA8) args[2] = RGBA;
         if (internalFormat == RGB8) args[2] = RGB;
         if (level == 0 && target == gl.TEXTURE_2D) {
-          var texture = gl.getParameter(gl.TEXTURE_BINDING_2D);
+          var texture = bound[unit];
           if (texture) {
             texture.zoraxWidth = width;
             texture.zoraxHeight = height;
@@ -30,6 +44,19 @@
         }
       }
       return texImage2D.apply(gl, args);
+    };
+    // The runtime sets a texture's filters before every sprite it draws;
+    // WebGL passes each call on to the GPU process, where a changed sampler
+    // costs more than the draw. Settings a texture already has are dropped.
+    var texParameteri = gl.texParameteri;
+    gl.texParameteri = function(target, name, value) {
+      var texture = target == gl.TEXTURE_2D ? bound[unit] : null;
+      if (texture) {
+        var known = texture.zoraxParameters || (texture.zoraxParameters = {});
+        if (known[name] === value) return;
+        known[name] = value;
+      }
+      return texParameteri.call(gl, target, name, value);
     };
     var renderbufferStorage = gl.renderbufferStorage;
     gl.renderbufferStorage = function(target, format, width, height) {
@@ -48,6 +75,7 @@
     ['drawArrays', 'drawElements'].forEach(function(name) {
       var draw = gl[name];
       gl[name] = function() {
+        Module['drawCalls'] = (Module['drawCalls'] || 0) + 1;
         if (onCanvas && Module['onCanvasDrawn']) Module['onCanvasDrawn']();
         return draw.apply(gl, arguments);
       };

@@ -13,6 +13,8 @@ void RunLater(int ms, std::function<void()> task) {
   }).detach();
 }
 
+WindowContext WindowContextKind() { return WindowContext::kDesktopCompatibility; }
+
 // A window's back buffer is shown only when it is swapped.
 bool WindowShowsUnfinishedFrames() { return false; }
 
