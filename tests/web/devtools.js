@@ -157,8 +157,11 @@ async function openBrowser() {
   };
   const close = async () => {
     session.close();
-    chromium.browser.kill();
-    await new Promise((resolve) => chromium.browser.once('exit', resolve));
+    if (chromium.browser.exitCode === null && chromium.browser.signalCode === null) {
+      const ended = new Promise((resolve) => chromium.browser.once('exit', resolve));
+      chromium.browser.kill();
+      await ended;
+    }
     fs.rmSync(chromium.profile, { recursive: true, force: true, maxRetries: 10 });
   };
   return { page, close };

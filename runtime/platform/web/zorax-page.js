@@ -42,7 +42,9 @@
 
   // Frame figures for benchmarks: when the canvas was last drawn, checked at
   // every animation frame.
-  var page = window.zoraxPage = { firstFrameMs: 0, frameTimes: [], exited: false, drawn: false };
+  var page = window.zoraxPage = {
+    firstFrameMs: 0, frameTimes: [], exited: false, drawn: false, handedOver: []
+  };
   function watchFrames(now) {
     if (page.drawn) {
       page.drawn = false;
@@ -121,6 +123,10 @@
       setInterval(writeBack, 2000);
     },
     onCanvasDrawn: function() { page.drawn = true; },
+    // Files offered as downloads (F12 screenshots), kept for the page's tests.
+    onFileHandedOver: function(name, bytes) {
+      page.handedOver.push({ name: name, base64: base64(bytes) });
+    },
     print: function(text) { console.log(text); },
     printErr: function(text) { console.warn(text); },
     onExit: function(code) {
@@ -133,14 +139,14 @@
     }
   };
 
-  window.zoraxReadFile = function(path) {
-    var bytes = Module.FS.readFile(path);
+  function base64(bytes) {
     var text = '';
     for (var i = 0; i < bytes.length; i += 0x8000) {
       text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
     }
     return btoa(text);
-  };
+  }
+  window.zoraxReadFile = function(path) { return base64(Module.FS.readFile(path)); };
 
   document.addEventListener('visibilitychange', writeBack);
   window.addEventListener('pagehide', writeBack);

@@ -1,0 +1,112 @@
+// The web build played as a visitor's browser plays it: the packed demo's
+// page, served from 127.0.0.1, in headless Chromium with software WebGL.
+// The scripted tour of the desktop's end-to-end tests must give the very
+// same screenshots as the Linux build (tests/e2e/reference/), bad game data
+// must give "Load Error!", and what the player keeps must outlive the visit.
+//
+//   ZORAX_WEB_ROOT=<unpacked skylane-web.zip> node --test tests/web/page_test.js
+// (scripts/test-web does this after `make web-package`).
+'use strict';
+
+const assert = require('node:assert');
+const fs = require('node:fs');
+const path = require('node:path');
+const { before, after, test } = require('node:test');
+const devtools = require('./devtools.js');
+
+const kSource = path.resolve(__dirname, '..', '..');
+const kRoot = process.env.ZORAX_WEB_ROOT;
+const kReferences = path.join(kSource, 'tests/e2e/reference');
+const kScripts = path.join(kSource, 'tests/e2e/scripts');
+
+let server, port, browser;
+
+before(async () => {
+  assert.ok(kRoot && fs.existsSync(path.join(kRoot, 'index.html')), 'ZORAX_WEB_ROOT holds no page');
+  // The test's own files beside the page: scripts, and games gone wrong.
+  const extra = path.join(kRoot, 'test');
+  fs.mkdirSync(extra, { recursive: true });
+  for (const script of ['skylane_tour.txt', 'load_error.txt']) {
+    fs.copyFileSync(path.join(kScripts, script), path.join(extra, script));
+  }
+  fs.writeFileSync(path.join(extra, 'f12.txt'), '10 press F12\n30 end\n');
+  fs.writeFileSync(path.join(extra, 'title.txt'), '5 end\n');
+  // A game file that starts like one and then holds nothing of a game.
+  const game = fs.readFileSync(path.join(kRoot, 'skylane'));
+  fs.writeFileSync(path.join(extra, 'game.ZORAX'), Buffer.concat([Buffer.from('ZORAX'), game.subarray(0, 4000)]));
+  ({ server, port } = await devtools.serveFolder(kRoot));
+  browser = await devtools.openBrowser();
+});
+
+after(async () => {
+  if (browser) await browser.close();
+  if (server) server.close();
+});
+
+// Opens the page with the query, waits for the player to end, and returns
+// what it left: a file reader and the page's console lines.
+async function play(query, seconds) {
+  const page = browser.page;
+  await page.goto(`http://127.0.0.1:${port}/index.html?${query}`);
+  const ended = await page.waitFor('window.zoraxPage && zoraxPage.exited', seconds);
+  const read = async (file) => Buffer.from(await page.evaluate(`zoraxReadFile(${JSON.stringify(file)})`), 'base64');
+  const log = ended ? (await read('/tmp/ombrel-0/ErrorLog.txt')).toString() : '';
+  assert.ok(ended, `the player did not end within ${seconds} s:\n${page.console.join('\n')}`);
+  return { page, read, log };
+}
+
+function assertSameAsReference(shot, name) {
+  const reference = fs.readFileSync(path.join(kReferences, name));
+  if (Buffer.compare(shot, reference) !== 0) {
+    assert.fail(`${name}: not the Linux build's picture (${devtools.differingPixels(shot, reference)} pixels differ)`);
+  }
+}
+
+test('the scripted tour shows exactly the Linux pictures', async () => {
+  const { read, log } = await play('script=test/skylane_tour.txt&seed=7', 90);
+  for (const stage of ['Init GFX', 'Init Window', 'Init Finalized']) assert.match(log, new RegExp(stage));
+  assert.doesNotMatch(log, /Runtime error|screenshot not written|Script ended the run/);
+  for (const name of ['title.png', 'firing.png', 'hit.png', 'title_again.png']) {
+    assertSameAsReference(await read(`/script/${name}`), name);
+  }
+  // The game played was recorded, into the storage that outlives the visit.
+  assert.match(log, /Replay saved: \/user\/data\/zorax\/replays\/skylane-\d{8}-\d{6}\.zrp/);
+});
+
+test('a visit finds the replays of the one before', async () => {
+  const { page } = await play('script=test/title.txt', 30);
+  const replays = await page.evaluate('Module.FS.readdir("/user/data/zorax/replays")');
+  assert.ok(replays.some((name) => /^skylane-\d{8}-\d{6}\.zrp$/.test(name)), `replays: ${replays}`);
+});
+
+test('a corrupt game shows Load Error! and a click ends it', async () => {
+  const { read, log } = await play('game=test/game.ZORAX&script=test/load_error.txt', 60);
+  assert.doesNotMatch(log, /Script ended the run/);
+  assertSameAsReference(await read('/script/load_error.png'), 'load_error.png');
+});
+
+test('a missing game shows Load Error! with one console line', async () => {
+  const { page, read } = await play('game=test/no-such-game&script=test/load_error.txt', 60);
+  assertSameAsReference(await read('/script/load_error.png'), 'load_error.png');
+  assert.strictEqual(page.console.filter((line) => /Cannot fetch test\/no-such-game: 404/.test(line)).length, 1,
+                     page.console.join('\n'));
+});
+
+test('F12 hands the screenshot to the visitor as a download', async () => {
+  const { page } = await play('script=test/f12.txt&seed=7', 30);
+  const handed = await page.evaluate('zoraxPage.handedOver');
+  assert.strictEqual(handed.length, 1, `handed over: ${handed}`);
+  assert.match(handed[0].name, /\/Pictures\/Zorax\/skylane-\d{8}-\d{6}\.png$/);
+  const shot = devtools.decodePng(Buffer.from(handed[0].base64, 'base64'));
+  assert.deepStrictEqual([shot.width, shot.height], [640, 480]);
+});
+
+test('the page says so in one line when the browser has no WebGL', async () => {
+  const page = browser.page;
+  await page.send('Page.addScriptToEvaluateOnNewDocument', {
+    source: 'HTMLCanvasElement.prototype.getContext = function() { return null; };',
+  });
+  await page.goto(`http://127.0.0.1:${port}/index.html`);
+  assert.ok(await page.waitFor('document.getElementById("message").textContent.includes("WebGL")', 20));
+  assert.strictEqual(await page.evaluate('typeof Module'), 'undefined');
+});
