@@ -38,7 +38,7 @@ std::vector<SavedState>& Saved() {
 // into out: RGBA rows, or only the alpha bytes for GL_ALPHA.
 EM_JS(void, ReadBoundTexture, (int format, void* out), {
   var gl = GLctx;
-  var texture = gl.zoraxBoundTexture ? gl.zoraxBoundTexture() : null;
+  var texture = gl.getParameter(gl.TEXTURE_BINDING_2D);
   if (!texture || !texture.zoraxWidth) return;
   var width = texture.zoraxWidth;
   var height = texture.zoraxHeight;

@@ -28,7 +28,47 @@
       if (target == gl.TEXTURE_2D) bound[unit] = texture;
       return bindTexture.call(gl, target, texture);
     };
-    gl.zoraxBoundTexture = function() { return bound[unit] || null; };
+
+    // The state the runtime asks back about (glPushAttrib, glIsEnabled, the
+    // bindings) is known here too, from the calls that set it. Asking WebGL
+    // would make the page wait for the GPU process to finish every draw
+    // queued so far: once a frame, that cost more than the drawing.
+    var enabled = {};
+    [gl.BLEND, gl.CULL_FACE, gl.DEPTH_TEST, gl.POLYGON_OFFSET_FILL, gl.SAMPLE_ALPHA_TO_COVERAGE,
+     gl.SAMPLE_COVERAGE, gl.SCISSOR_TEST, gl.STENCIL_TEST].forEach(function(cap) {
+      enabled[cap] = false;
+    });
+    enabled[gl.DITHER] = true;
+    var viewport = new Int32Array([0, 0, gl.drawingBufferWidth, gl.drawingBufferHeight]);
+    var scissorBox = new Int32Array(viewport);
+    var clearColour = new Float32Array(4);
+    var framebufferBound = null;
+    function track(name, after) {
+      var original = gl[name];
+      gl[name] = function() {
+        after.apply(null, arguments);
+        return original.apply(gl, arguments);
+      };
+    }
+    track('enable', function(cap) { if (cap in enabled) enabled[cap] = true; });
+    track('disable', function(cap) { if (cap in enabled) enabled[cap] = false; });
+    track('viewport', function(x, y, w, h) { viewport = new Int32Array([x, y, w, h]); });
+    track('scissor', function(x, y, w, h) { scissorBox = new Int32Array([x, y, w, h]); });
+    track('clearColor', function(r, g, b, a) { clearColour = new Float32Array([r, g, b, a]); });
+    track('bindFramebuffer', function(target, framebuffer) { framebufferBound = framebuffer || null; });
+    var isEnabled = gl.isEnabled;
+    gl.isEnabled = function(cap) { return cap in enabled ? enabled[cap] : isEnabled.call(gl, cap); };
+    var getParameter = gl.getParameter;
+    gl.getParameter = function(name) {
+      switch (name) {
+        case gl.VIEWPORT: return new Int32Array(viewport);
+        case gl.SCISSOR_BOX: return new Int32Array(scissorBox);
+        case gl.COLOR_CLEAR_VALUE: return new Float32Array(clearColour);
+        case gl.TEXTURE_BINDING_2D: return bound[unit] || null;
+        case gl.FRAMEBUFFER_BINDING: return framebufferBound;
+        default: return getParameter.call(gl, name);
+      }
+    };
     var texImage2D = gl.texImage2D;
     gl.texImage2D = function(target, level, internalFormat, width, height) {
       var args = Array.prototype.slice.call(arguments);
