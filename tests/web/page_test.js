@@ -31,6 +31,9 @@ before(async () => {
   }
   fs.writeFileSync(path.join(extra, 'f12.txt'), '10 press F12\n30 end\n');
   fs.writeFileSync(path.join(extra, 'title.txt'), '5 end\n');
+  fs.writeFileSync(path.join(extra, 'f11.txt'),
+                   '10 press F11\n20 key down Left Alt\n21 press Return\n23 key up Left Alt\n' +
+                   '30 press F11\n40 screenshot title.png\n120 end\n');
   // A game file that starts like one and then holds nothing of a game.
   const game = fs.readFileSync(path.join(kRoot, 'skylane'));
   fs.writeFileSync(path.join(extra, 'game.ZORAX'), Buffer.concat([Buffer.from('ZORAX'), game.subarray(0, 4000)]));
@@ -90,6 +93,19 @@ test('a missing game shows Load Error! with one console line', async () => {
   assertSameAsReference(await read('/script/load_error.png'), 'load_error.png');
   assert.strictEqual(page.console.filter((line) => /Cannot fetch test\/no-such-game: 404/.test(line)).length, 1,
                      page.console.join('\n'));
+});
+
+test('F11 and Alt+Enter leave the game and its picture as they were', async () => {
+  const page = browser.page;
+  await page.goto(`http://127.0.0.1:${port}/index.html?script=test/f11.txt&seed=7`);
+  // Past both switches, the canvas is as large as the page shows it.
+  assert.ok(await page.waitFor('window.zoraxPage && zoraxPage.frameTimes.length > 45', 30));
+  const size = await page.evaluate(
+      '(c => [c.width, c.height, c.clientWidth, c.clientHeight])(document.getElementById("canvas"))');
+  assert.deepStrictEqual(size.slice(0, 2), size.slice(2), `the canvas is stretched: ${size}`);
+  assert.ok(await page.waitFor('zoraxPage.exited', 30));
+  const shot = Buffer.from(await page.evaluate('zoraxReadFile("/script/title.png")'), 'base64');
+  assertSameAsReference(shot, 'title.png');
 });
 
 test('F12 hands the screenshot to the visitor as a download', async () => {

@@ -43,9 +43,18 @@
   // Frame figures for benchmarks: when the canvas was last drawn, checked at
   // every animation frame.
   var page = window.zoraxPage = {
-    firstFrameMs: 0, frameTimes: [], exited: false, drawn: false, handedOver: []
+    firstFrameMs: 0, frameTimes: [], started: false, exited: false, drawn: false, handedOver: []
   };
   function watchFrames(now) {
+    // The canvas follows the page's size, which SDL learns from resize
+    // events; a size set from the game (leaving full screen, a new scale on
+    // the options screen) would leave it stretched until the next one.
+    var ratio = window.devicePixelRatio || 1;
+    if (!document.fullscreenElement && page.started && !page.exited &&
+        (canvas.width != Math.floor(canvas.clientWidth * ratio) ||
+         canvas.height != Math.floor(canvas.clientHeight * ratio))) {
+      window.dispatchEvent(new Event('resize'));
+    }
     if (page.drawn) {
       page.drawn = false;
       if (!page.firstFrameMs) page.firstFrameMs = now;
@@ -118,6 +127,7 @@
       }
     }],
     onRuntimeInitialized: function() {
+      page.started = true;
       say('');
       document.getElementById('bar').hidden = false;
       setInterval(writeBack, 2000);
