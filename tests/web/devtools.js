@@ -162,7 +162,13 @@ async function openBrowser() {
       chromium.browser.kill();
       await ended;
     }
-    fs.rmSync(chromium.profile, { recursive: true, force: true, maxRetries: 10 });
+    // Chromium's helpers may still write there as it goes: a profile left
+    // behind in the temporary folder is no failure.
+    try {
+      fs.rmSync(chromium.profile, { recursive: true, force: true, maxRetries: 10 });
+    } catch (error) {
+      process.stderr.write(`left ${chromium.profile}: ${error.code}\n`);
+    }
   };
   return { page, close };
 }

@@ -123,6 +123,12 @@ test('the page says so in one line when the browser has no WebGL', async () => {
     source: 'HTMLCanvasElement.prototype.getContext = function() { return null; };',
   });
   await page.goto(`http://127.0.0.1:${port}/index.html`);
+  assert.ok(await page.waitFor('window.zoraxPage && zoraxPage.exited', 30), 'the player went on');
+  assert.match(await page.evaluate('document.getElementById("message").textContent'),
+               /^This game needs WebGL, which this browser does not offer or has turned off\.$/);
+  // And a browser without it at all is told before the player is fetched.
+  await page.send('Page.addScriptToEvaluateOnNewDocument', { source: 'delete window.WebGLRenderingContext;' });
+  await page.goto(`http://127.0.0.1:${port}/index.html`);
   assert.ok(await page.waitFor('document.getElementById("message").textContent.includes("WebGL")', 20));
   assert.strictEqual(await page.evaluate('typeof Module'), 'undefined');
 });

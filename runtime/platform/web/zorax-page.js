@@ -18,23 +18,15 @@
   }
 
   // Without WebAssembly or WebGL the player cannot start at all: one line
-  // says so instead of a blank page.
-  function missing() {
-    if (typeof WebAssembly !== 'object') return 'WebAssembly';
-    var probe = document.createElement('canvas');
-    var gl = null;
-    try {
-      gl = probe.getContext('webgl') || probe.getContext('experimental-webgl');
-    } catch (e) {
-      gl = null;
-    }
-    return gl ? '' : 'WebGL';
+  // says so instead of a blank page. A browser that has WebGL may still
+  // refuse a context (turned off, no graphics at all): the player then ends
+  // before its first frame, and the page says the same. (A probe context
+  // here would cost as much time as the player's own.)
+  function lacking(what) {
+    say('This game needs ' + what + ', which this browser does not offer or has turned off.');
   }
-  var lacking = missing();
-  if (lacking) {
-    say('This game needs ' + lacking + ', which this browser does not offer or has turned off.');
-    return;
-  }
+  if (typeof WebAssembly !== 'object') return lacking('WebAssembly');
+  if (typeof WebGLRenderingContext !== 'function') return lacking('WebGL');
 
   var files = (query.get('game') || '').split(',').filter(Boolean);
   if (files.length === 0) files = window.zoraxGame.files;
@@ -142,7 +134,11 @@
     onExit: function(code) {
       page.exited = true;
       writeBack();
-      say('The game has ended. Reload the page to play again.');
+      if (page.firstFrameMs || page.drawn) {
+        say('The game has ended. Reload the page to play again.');
+      } else {
+        lacking('WebGL');
+      }
     },
     onAbort: function(what) {
       say('The player stopped: ' + what);
