@@ -82,6 +82,24 @@ test('a visit finds the replays of the one before', async () => {
   assert.ok(replays.some((name) => /^skylane-\d{8}-\d{6}\.zrp$/.test(name)), `replays: ${replays}`);
 });
 
+test('settings kept in the browser storage are read on the next visit', async () => {
+  const page = browser.page;
+  // Numbers as the desktop reads them: no leading "+", exponents welcome.
+  for (const [value, refused] of [['+0.25', true], ['2.5e-1', false]]) {
+    await page.goto(`http://127.0.0.1:${port}/index.html?script=test/title.txt`);
+    assert.ok(await page.waitFor('window.zoraxPage && zoraxPage.exited', 30));
+    await page.evaluate(`new Promise((resolve, reject) => {
+      Module.FS.mkdirTree('/user/settings/zorax');
+      Module.FS.writeFile('/user/settings/zorax/settings.ini', '[pad]\\ndeadzone = ${value}\\n');
+      Module.FS.syncfs(false, (error) => (error ? reject(error) : resolve(true)));
+    })`);
+    const { log } = await play('script=test/title.txt', 30);
+    const problem = `settings.ini:2: [pad] deadzone = ${value}: expected a number from 0 to 1; using 0.5`;
+    assert.strictEqual(log.includes(problem), refused, log);
+    assert.doesNotMatch(log, refused ? /deadzone.*\n.*deadzone/ : /deadzone/);
+  }
+});
+
 test('a corrupt game shows Load Error! and a click ends it', async () => {
   const { read, log } = await play('game=test/game.ZORAX&script=test/load_error.txt', 60);
   assert.doesNotMatch(log, /Script ended the run/);
