@@ -100,6 +100,22 @@ test('settings kept in the browser storage are read on the next visit', async ()
   }
 });
 
+test('a browser that refuses its storage costs one console line, never the game', async () => {
+  const page = browser.page;
+  const { identifier } = await page.send('Page.addScriptToEvaluateOnNewDocument', {
+    source: 'Object.defineProperty(window, "indexedDB", { get() { throw new Error("refused"); } });',
+  });
+  try {
+    const { log } = await play('script=test/skylane_tour.txt&seed=7', 90);
+    assert.match(log, /Replay saved: /);
+    const lines = page.console.filter((line) => /storage/.test(line));
+    assert.strictEqual(lines.length, 1, page.console.join('\n'));
+    assert.match(lines[0], /^No browser storage for settings and replays .*: they last this visit only$/);
+  } finally {
+    await page.send('Page.removeScriptToEvaluateOnNewDocument', { identifier });
+  }
+});
+
 test('a corrupt game shows Load Error! and a click ends it', async () => {
   const { read, log } = await play('game=test/game.ZORAX&script=test/load_error.txt', 60);
   assert.doesNotMatch(log, /Script ended the run/);

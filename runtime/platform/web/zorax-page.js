@@ -59,14 +59,14 @@
 
   // Settings and replays live under /user, on the browser's storage. Each
   // kind of failure gets one console line; the game goes on without it.
-  var syncing = false, told = {};
+  var syncing = false, told = {}, storageUsable = true;
   function tell(kind, text) {
     if (told[kind]) return;
     told[kind] = true;
     console.log(text);
   }
   function writeBack() {
-    if (syncing || !Module.FS) return;
+    if (syncing || !storageUsable || !Module.FS) return;
     syncing = true;
     Module.FS.syncfs(false, function(error) {
       syncing = false;
@@ -107,15 +107,20 @@
       }
       if (query.get('seed')) ENV.OMBREL_RANDOM_SEED = query.get('seed');
       FS.mkdir('/user');
+      function noStorage(error) {
+        storageUsable = false;
+        tell('read', 'No browser storage for settings and replays (' + error + '): they last this visit only');
+      }
+      Module.addRunDependency('storage');
       try {
         FS.mount(Module.IDBFS, {}, '/user');
-        Module.addRunDependency('storage');
         FS.syncfs(true, function(error) {
-          if (error) tell('read', 'Settings and replays of earlier visits not read: ' + error);
+          if (error) noStorage(error);
           Module.removeRunDependency('storage');
         });
       } catch (error) {
-        tell('read', 'No browser storage for settings and replays: ' + error);
+        noStorage(error);
+        Module.removeRunDependency('storage');
       }
     }],
     onRuntimeInitialized: function() {
