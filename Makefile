@@ -16,6 +16,8 @@ WINDOWS_BUILD     ?= build-windows
 WINDOWS_TOOLCHAIN  = cmake/toolchains/mingw-w64-x86_64.cmake
 # ON: the cross build has the unit suites too (`make test-windows` asks for them).
 WINDOWS_TESTS     ?= OFF
+# `make web`: the browser build (Emscripten), beside the Linux one.
+WEB_BUILD         ?= build-web
 # `make install`: PREFIX, and DESTDIR for a staging root.
 PREFIX            ?= /usr/local
 # `make fuzz`: FUZZ_SECONDS per target, FUZZ_TARGETS to pick some, FUZZ_JOBS side by side.
@@ -32,7 +34,8 @@ SANITIZER_ENV = LP_NUM_THREADS=0 \
                 LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan-third-party.supp:print_suppressions=0
 
 .PHONY: all deps configure build play install package test test-unit test-package test-asan \
-        test-fuzz fuzz fuzz-build bench clean windows windows-deps windows-package test-windows
+        test-fuzz fuzz fuzz-build bench clean windows windows-deps windows-package test-windows \
+        web web-package test-web
 
 all: build
 
@@ -126,8 +129,30 @@ test-windows:
 	  unzip -Z1 "$$zip" | sed 's|^[^/]*/||' | diff -u packaging/windows/package-contents - && \
 	  echo "$$zip: members as listed in packaging/windows/package-contents"
 
+# The player for browsers (Emscripten), in $(WEB_BUILD)/bin: index.html and
+# zorax-page.js (the page), zorax-player.js and zorax-player.wasm (the
+# player) and skylane (the demo's game, packed with the Linux build's tool
+# and members). Debian's emcc wants Node to find acorn in /usr/share/nodejs.
+web: build
+	@scripts/install-deps web
+	@prefix=$$(set -o pipefail; scripts/build-deps web | tail -1) && test -d "$$prefix" && \
+	  NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=MinSizeRel \
+	    -DCMAKE_PREFIX_PATH="$$prefix" -DCMAKE_FIND_ROOT_PATH="$$prefix" \
+	    -DOMBREL_HOST_BUILD=$(CURDIR)/$(BUILD) -DOMBREL_BENCH=OFF -DOMBREL_TESTS=OFF >/dev/null
+	@NODE_PATH=/usr/share/nodejs cmake --build $(WEB_BUILD) -j $(JOBS)
+
+# $(WEB_BUILD)/skylane-web.zip: the page, the player and the game in one
+# folder for any static web server; the same bytes from the same build.
+web-package: web
+	@scripts/web-package $(WEB_BUILD)/bin $(WEB_BUILD)/skylane-web.zip
+
+# The web build played in headless Chromium from a server on 127.0.0.1:
+# the scripted tour against the Linux references, and a corrupt game.
+test-web: web-package
+	@scripts/test-web $(WEB_BUILD)
+
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)

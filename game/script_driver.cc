@@ -8,12 +8,10 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
-#include <thread>
 #include <utility>
 
 #include "game/frame_seam.h"
@@ -136,16 +134,13 @@ void PushLeftButton(bool down) {
   SDL_PushEvent(&event);
 }
 
-// A click from a helper thread: the waits for a click read the mouse without
+// A click beside the game: the waits for a click read the mouse without
 // presenting frames, so the press must come while they are waiting, and the
-// release after they have seen the press. SDL's event queue is thread-safe.
+// release after they have seen the press. SDL's event queue takes events
+// from any thread.
 void ClickLater(int32_t delayMs) {
-  std::thread([delayMs] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-    PushLeftButton(true);
-    std::this_thread::sleep_for(std::chrono::milliseconds(kClickHoldMs));
-    PushLeftButton(false);
-  }).detach();
+  RunLater(delayMs, [] { PushLeftButton(true); });
+  RunLater(delayMs + kClickHoldMs, [] { PushLeftButton(false); });
 }
 
 void Perform(const ScriptCommand& command, int64_t frame) {

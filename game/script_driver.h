@@ -17,9 +17,9 @@
 //                                name ("Escape", "Left", "Right Ctrl", "A")
 //   <frame> press <key>          key down now, key up one frame later
 //   <frame> click [<ms>]         one left click, pressed <ms> milliseconds
-//                                later (default 100) and held for 80 ms, from
-//                                a helper thread: the load error screen waits
-//                                for it without presenting frames
+//                                later (default 100) and held for 80 ms, beside
+//                                the game (RunLater): the load error screen
+//                                waits for it without presenting frames
 //   <frame> screenshot <file>    saves the picture of that frame (PNG when the
 //                                name ends in ".png", else BMP); a relative
 //                                name is taken from the script's folder

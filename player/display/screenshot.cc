@@ -95,5 +95,6 @@ bool TakeScreenshot(const std::string& game) {
   const std::string line =
       written.empty() ? "Screenshot not written: " + problem : "Screenshot written: " + written;
   AppendErrorLog(line.c_str());
+  if (!written.empty()) HandFileToUser(written);
   return !written.empty();
 }

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -76,11 +77,43 @@ bool ReadWord(std::string_view text, std::initializer_list<const char*> words, s
   return false;
 }
 
+// Numbers as from_chars reads them: digits, a point, a sign only in front of
+// them or of the exponent. Libraries without floating-point from_chars and
+// to_chars (Emscripten 3.1's) read with strtod what passes that check, and
+// write the fewest digits that read back the same value.
+bool ParseDouble(std::string_view text, double& value) {
+#if defined(__cpp_lib_to_chars)
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc() && end == text.data() + text.size();
+#else
+  if (text.empty() || text[0] == '+' || text.find_first_not_of("0123456789.-+eE") != text.npos) {
+    return false;
+  }
+  const std::string copy(text);
+  char* end = nullptr;
+  value = std::strtod(copy.c_str(), &end);
+  return end == copy.c_str() + copy.size();
+#endif
+}
+
+std::string ShortestText(double value) {
+#if defined(__cpp_lib_to_chars)
+  char buffer[32];
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return error == std::errc() ? std::string(buffer, end) : "";
+#else
+  char buffer[40];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(buffer, sizeof buffer, "%.*g", digits, value);
+    if (std::strtod(buffer, nullptr) == value) break;
+  }
+  return buffer;
+#endif
+}
+
 bool ReadFraction(std::string_view text, double& out) {
   double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value) ||
-      value < 0 || value > 1) {
+  if (!ParseDouble(text, value) || !std::isfinite(value) || value < 0 || value > 1) {
     return false;
   }
   out = value;
@@ -109,9 +142,8 @@ std::string SwitchText(bool on) {
 }
 
 std::string FractionText(double value) {
-  char buffer[32];
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return error == std::errc() ? std::string(buffer, end) : "0.5";
+  const std::string text = ShortestText(value);
+  return text.empty() ? "0.5" : text;
 }
 
 std::vector<Setting> MakeSettings() {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +89,27 @@ std::string_view HiddenRunVideoDriver();
 
 // True when standard error is a terminal (a bell there reaches a person).
 bool StandardErrorIsTerminal();
+
+// Runs the task once, about ms milliseconds from now, beside the program's
+// own work: on a helper thread on a desktop; in a browser, which gives the
+// program one thread, from the page's event loop while the program waits.
+void RunLater(int ms, std::function<void()> task);
+
+// The OpenGL context the window asks for: the compatibility profile of
+// desktop OpenGL, where OpenGL 1.x is the driver's own; or OpenGL ES 2, over
+// which a browser's WebGL carries the emulated OpenGL 1.x.
+enum class WindowContext : int { kDesktopCompatibility, kEmbedded2 };
+WindowContext WindowContextKind();
+
+// True where the window may show what is drawn into it before the frame is
+// finished: a browser shows its canvas whenever the program waits. The game
+// then always draws off screen, and only finished pictures reach the window.
+bool WindowShowsUnfinishedFrames();
+
+// Hands a file the user asked for (a screenshot) to the user where the
+// program's files are out of their reach: a browser offers it as a
+// download. Nothing on a desktop, where it already is in the user's folders.
+void HandFileToUser(const std::string& path);
 
 // --- Paths ---
 

@@ -140,7 +140,13 @@ void SetContextAttributes(int samples) {
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  if (WindowContextKind() == WindowContext::kEmbedded2) {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+  } else {
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
+  }
   SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
   SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples > 0 ? samples : 0);
 }
@@ -199,14 +205,18 @@ void RefreshPresentLayout() {
 
 // Where the next frame is drawn: straight into the window while it shows
 // the logical screen one to one (or there is no logical framebuffer), as
-// the player always drew, at no cost; else into the logical framebuffer.
+// the player always drew, at no cost; else into the logical framebuffer,
+// and always there where the window may show a frame before it is finished.
 // Decided between frames only, so that a frame is drawn into one place from
 // start to end. A frame drawn straight in while the window changed size is
 // still shown scaled, from the window's corner; a driver that drops the
 // window's content on a resize shows that one frame wrong, the next right.
 void ChooseBackBuffer() {
   OpenGLZidaruva& gfx = *Graphics();
-  gfx.DrawingDirect = (LogicalScreenFramebuffer() == 0 || OneToOne(CurrentPresentLayout())) ? 1 : 0;
+  gfx.DrawingDirect = (LogicalScreenFramebuffer() == 0 ||
+                       (OneToOne(CurrentPresentLayout()) && !WindowShowsUnfinishedFrames()))
+                          ? 1
+                          : 0;
   BindBackBuffer();
 }
 

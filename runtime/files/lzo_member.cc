@@ -63,7 +63,13 @@ UnpackStatus UnpackMember(std::span<const uint8_t> stored, UnpackedMember& out) 
   std::unique_ptr<uint8_t[]> buffer;
   try {
     // One spare byte, so that an empty member still has a buffer to point at.
+    // Left unfilled where the library can (decompression writes it whole);
+    // older libraries (Emscripten 3.1's) zero it first.
+#if defined(__cpp_lib_smart_ptr_for_overwrite)
     buffer = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(declared) + 1);
+#else
+    buffer = std::make_unique<uint8_t[]>(static_cast<size_t>(declared) + 1);
+#endif
   } catch (const std::bad_alloc&) {
     return UnpackStatus::kMalformed;
   }

@@ -44,13 +44,6 @@ void ReplaceProcess(const std::string& program, const std::vector<std::string>& 
   execv(program.empty() ? "/proc/self/exe" : program.c_str(), argv.data());
 }
 
-bool DisplayAvailable() {
-  return !EnvironmentValue("DISPLAY").empty() || !EnvironmentValue("WAYLAND_DISPLAY").empty() ||
-         !EnvironmentValue("SDL_VIDEODRIVER").empty();
-}
-
-std::string_view HiddenRunVideoDriver() { return "offscreen"; }
-
 bool StandardErrorIsTerminal() { return isatty(STDERR_FILENO) != 0; }
 
 std::string PathFromPlatform(std::string_view path) { return std::string(path); }
