@@ -193,6 +193,40 @@ bool AddPlayerFiles(const PlayerFiles& player, const std::string& prefix,
   return true;
 }
 
+std::string HtmlText(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// The web player's page, made the game's: its title, and the game archive
+// as the file it fetches. The page names its game on the one line that sets
+// zoraxGame.
+bool PageForGame(std::string& page, const std::string& title, std::string& error) {
+  const size_t games = page.find("var zoraxGame = ");
+  const size_t titleStart = page.find("<title>");
+  const size_t titleEnd = page.find("</title>", titleStart);
+  if (games == std::string::npos || titleStart == std::string::npos ||
+      titleEnd == std::string::npos) {
+    error = "the web player's index.html names no game to replace";
+    return false;
+  }
+  page.replace(titleStart + 7, titleEnd - titleStart - 7, HtmlText(title));
+  const size_t line = page.find("var zoraxGame = ");
+  const size_t lineEnd = page.find('\n', line);
+  page.replace(line, lineEnd == std::string::npos ? std::string::npos : lineEnd - line,
+               std::string("var zoraxGame = { files: ['") + kWebGameFile + "'] };");
+  return true;
+}
+
 // What each platform's export writes, before it is written.
 struct Output {
   std::string Name;                 // in OUTDIR
@@ -241,6 +275,11 @@ bool MakeOutputs(ReleasePlatform platform, const PlayerFiles& player, const Game
       }
       files.push_back(std::move(data));
       if (!AddPlayerFiles(player, folder, files, error)) return false;
+      for (ReleaseFile& file : files) {
+        if (file.Name == folder + "index.html" && !PageForGame(file.Bytes, title, error)) {
+          return false;
+        }
+      }
       Output zip;
       zip.Name = name + "-web.zip";
       if (!Zip(files, zip.Bytes, error)) return false;

@@ -40,7 +40,9 @@ class ExportTest : public ::testing::Test {
     testenv::WriteFile(players_ + "/linux/zorax-player", player_);
     testenv::WriteFile(players_ + "/windows/zorax-player.exe", "MZ stand-in player");
     testenv::WriteFile(players_ + "/windows/licenses/SDL2/LICENSE.txt", "zlib licence");
-    testenv::WriteFile(players_ + "/web/index.html", "<html>page</html>");
+    testenv::WriteFile(players_ + "/web/index.html",
+                       "<html><title>Demo</title>\n<script>\n  var zoraxGame = { files: ['demo'] };\n"
+                       "</script></html>\n");
     testenv::WriteFile(players_ + "/web/zorax-player.wasm", std::string("\0asm", 4));
     SetEnvironmentValue("ZORAX_PLAYERS", players_);
   }
@@ -112,6 +114,10 @@ TEST_F(ExportTest, TheDescriptionBecomesEveryDownloadAndTheLinuxOnePlaysTheTour)
   EXPECT_EQ(forLinux.substr(0, player_.size()), player_);
   EXPECT_EQ(forLinux.substr(player_.size()), forWindows.substr(18));
   EXPECT_EQ(forLinux.substr(player_.size()), testenv::ReadFile(out + "/Skylane-web/game.zpk"));
+  // The page is the game's: its title, and the archive beside it to fetch.
+  EXPECT_EQ(testenv::ReadFile(out + "/Skylane-web/index.html"),
+            "<html><title>Skylane</title>\n<script>\n  var zoraxGame = { files: ['game.zpk'] };\n"
+            "</script></html>\n");
 
   // The Linux program plays the tour as the build's packed demo does.
   e2e::RunRequest request;
