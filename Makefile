@@ -149,7 +149,7 @@ web-package: web
 # The web build played in headless Chromium from a server on 127.0.0.1:
 # the scripted tour against the Linux references, and a corrupt game.
 test-web: web-package
-	@scripts/test-web $(WEB_BUILD)
+	@scripts/test-web $(WEB_BUILD) $(BUILD)
 
 bench: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target benchmarks

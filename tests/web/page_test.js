@@ -76,6 +76,21 @@ test('the scripted tour shows exactly the Linux pictures', async () => {
   assert.match(log, /Replay saved: \/user\/data\/zorax\/replays\/skylane-\d{8}-\d{6}\.zrp/);
 });
 
+test('a game exported for the web plays the tour with the same pictures', async () => {
+  // ZORAX_WEB_EXPORT: the exported folder, below the served one.
+  const folder = process.env.ZORAX_WEB_EXPORT;
+  assert.ok(folder && fs.existsSync(path.join(kRoot, folder, 'game.zpk')), 'ZORAX_WEB_EXPORT holds no export');
+  const page = browser.page;
+  const back = folder.split('/').map(() => '..').join('/');
+  await page.goto(`http://127.0.0.1:${port}/${folder}/index.html?script=${back}/test/skylane_tour.txt&seed=7`);
+  assert.ok(await page.waitFor('window.zoraxPage && zoraxPage.exited', 90), page.console.join('\n'));
+  assert.strictEqual(await page.evaluate('document.title'), 'Skylane');
+  for (const name of ['title.png', 'firing.png', 'hit.png', 'title_again.png']) {
+    const shot = Buffer.from(await page.evaluate(`zoraxReadFile("/script/${name}")`), 'base64');
+    assertSameAsReference(shot, name);
+  }
+});
+
 test('a visit finds the replays of the one before', async () => {
   const { page } = await play('script=test/title.txt', 30);
   const replays = await page.evaluate('Module.FS.readdir("/user/data/zorax/replays")');
