@@ -14,8 +14,9 @@ FUZZ_TEST_SECONDS ?= 20
 # `make windows`: the cross build for Windows, beside the Linux one.
 WINDOWS_BUILD     ?= build-windows
 WINDOWS_TOOLCHAIN  = cmake/toolchains/mingw-w64-x86_64.cmake
-# ON: the cross build has the unit suites too (`make test-windows` asks for them).
-WINDOWS_TESTS     ?= OFF
+# ON: the cross build has the unit suites too (`make test-windows` asks for
+# them); left unset, a cross build keeps what it was configured with (OFF at first).
+WINDOWS_TESTS     ?=
 # `make web`: the browser build (Emscripten), beside the Linux one.
 WEB_BUILD         ?= build-web
 # `make install`: PREFIX, and DESTDIR for a staging root.
@@ -43,7 +44,8 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DZORAX_OTHER_PLAYERS="$(CURDIR)/$(WINDOWS_BUILD)/players;$(CURDIR)/$(WEB_BUILD)/players" >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
@@ -56,26 +58,29 @@ play: build
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
-# The Debian package $(BUILD)/zorax-player_<version>_<arch>.deb.
-package: build
+# The Debian package $(BUILD)/zorax-player_<version>_<arch>.deb, with the
+# Windows and web players for zorax-tool export.
+package: build windows web
 	@cd $(BUILD) && cpack -G DEB
 
+# The stages in order, each timed: the Linux build and suite; the Windows and
+# web builds (the package carries their players); the package; the suite with
+# sanitizers; the fuzz targets; the Windows suites and runs under Wine; the
+# web page in Chromium.
 test:
-	@start=$$(date +%s) && $(MAKE) --no-print-directory test-unit && \
-	  unit=$$(date +%s) && $(MAKE) --no-print-directory test-package && \
-	  package=$$(date +%s) && $(MAKE) --no-print-directory test-asan && \
-	  asan=$$(date +%s) && $(MAKE) --no-print-directory test-fuzz && \
-	  fuzz=$$(date +%s) && $(MAKE) --no-print-directory test-windows && \
-	  end=$$(date +%s) && \
-	  echo "test stages: build and suite $$((unit - start)) s, package $$((package - unit)) s," \
-	       "sanitizers $$((asan - package)) s, fuzz $$((fuzz - asan)) s, windows $$((end - fuzz)) s"
+	@stage() { local start=$$(date +%s); $(MAKE) --no-print-directory "$$@" || exit 1; \
+	           times+=("$$1 $$(( $$(date +%s) - start )) s"); }; times=(); \
+	  stage test-unit && stage windows WINDOWS_TESTS=ON && stage web-package && \
+	  stage test-package && stage test-asan && stage test-fuzz && stage test-windows && \
+	  stage test-web && (IFS=,; echo "test stages: $${times[*]}")
+
+# The Debian package built from build/ as it is (with the players of the
+# Windows and web builds), checked and played unpacked.
+test-package: build windows web
+	@scripts/check-package $(BUILD)
 
 test-unit: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(CTEST_J)
-
-# The Debian package built from build/ as it is, checked and played unpacked.
-test-package: build
-	@scripts/check-package $(BUILD)
 
 # The whole suite again, built with -O1, line tables only (-g1, enough for
 # the reports' stacks, much quicker to build) and both sanitizers.
@@ -108,10 +113,12 @@ windows-deps:
 	@scripts/install-deps windows
 
 windows: build windows-deps
-	@prefix=$$(set -o pipefail; scripts/build-deps windows | tail -1) && test -d "$$prefix" && \
+	@tests=$(WINDOWS_TESTS); \
+	  [ -n "$$tests" ] || tests=$$(sed -n 's/^OMBREL_TESTS:BOOL=//p' $(WINDOWS_BUILD)/CMakeCache.txt 2>/dev/null); \
+	  prefix=$$(set -o pipefail; scripts/build-deps windows | tail -1) && test -d "$$prefix" && \
 	  cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) \
 	    -DCMAKE_PREFIX_PATH="$$prefix" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	    -DOMBREL_HOST_BUILD=$(CURDIR)/$(BUILD) -DOMBREL_BENCH=OFF -DOMBREL_TESTS=$(WINDOWS_TESTS) >/dev/null
+	    -DOMBREL_HOST_BUILD=$(CURDIR)/$(BUILD) -DOMBREL_BENCH=OFF -DOMBREL_TESTS=$${tests:-OFF} >/dev/null
 	@cmake --build $(WINDOWS_BUILD) -j $(JOBS)
 
 # $(WINDOWS_BUILD)/zorax-player-<version>-windows-x64.zip: the three programs

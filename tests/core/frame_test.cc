@@ -25,8 +25,13 @@ TEST(Frame, FramesLandOnSlotsAndMissedSlotsAreSkipped) {
   for (int i = 0; i < 5; ++i) {
     const double slot = gfx.NextFrameTime;
     PresentFrame();
-    EXPECT_GT(NowMs(), slot) << "not before its slot";
-    EXPECT_DOUBLE_EQ(gfx.NextFrameTime, slot + interval) << "on time: the very next slot";
+    const double woke = NowMs();
+    EXPECT_GT(woke, slot) << "not before its slot";
+    // A busy machine may wake the wait past the following slot too; then
+    // that one is skipped, which the 40 ms step below checks.
+    if (woke < slot + interval) {
+      EXPECT_DOUBLE_EQ(gfx.NextFrameTime, slot + interval) << "on time: the very next slot";
+    }
   }
   // A 40 ms game step: the next slot is the first after the swap, the two
   // missed ones are not caught up.
