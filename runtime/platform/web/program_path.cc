@@ -9,7 +9,7 @@
 #include "runtime/core/system.h"
 
 EM_JS(int, CopyThisProgram, (char* out, int size), {
-  return stringToUTF8(Module['thisProgram'] || '', out, size);
+  return stringToUTF8(Module['thisProgram'] || "", out, size);
 });
 
 std::string ProgramPath() {
