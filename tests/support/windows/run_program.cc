@@ -64,26 +64,37 @@ int RunProgram(const std::vector<std::string>& arguments, const std::string& out
   if (arguments.empty()) return -1;
   std::wstring line;
   for (const std::string& argument : arguments) AppendArgument(line, Wide(argument));
-  const HANDLE out = OutputFile(output_path);
-  if (out == INVALID_HANDLE_VALUE) return -1;
-  const HANDLE err = error_path.empty() ? out : OutputFile(error_path);
-  if (err == INVALID_HANDLE_VALUE) {
-    CloseHandle(out);
+  // Under Wine, opening the output files or starting the process now and
+  // then fails once while other suites start processes too: a few tries,
+  // and the reason told when none succeeds.
+  PROCESS_INFORMATION process{};
+  bool started = false;
+  DWORD failure = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200);
+    const HANDLE out = OutputFile(output_path);
+    const HANDLE err = error_path.empty() ? out : OutputFile(error_path);
+    if (out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE) {
+      STARTUPINFOW startup{};
+      startup.cb = sizeof startup;
+      startup.dwFlags = STARTF_USESTDHANDLES;
+      startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+      startup.hStdOutput = out;
+      startup.hStdError = err;
+      const std::wstring program = WindowsPath(arguments[0]);
+      std::wstring command = line;  // CreateProcessW may write into it
+      started = CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                               nullptr, &startup, &process) != 0;
+    }
+    if (!started) failure = GetLastError();
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+    if (err != out && err != INVALID_HANDLE_VALUE) CloseHandle(err);
+  }
+  if (!started) {
+    std::fprintf(stderr, "cannot run %s: Windows error %lu\n", arguments[0].c_str(),
+                 static_cast<unsigned long>(failure));
     return -1;
   }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-  startup.hStdOutput = out;
-  startup.hStdError = err;
-  PROCESS_INFORMATION process{};
-  const std::wstring program = WindowsPath(arguments[0]);
-  const bool started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
-                                      nullptr, nullptr, &startup, &process) != 0;
-  CloseHandle(out);
-  if (err != out) CloseHandle(err);
-  if (!started) return -1;
   CloseHandle(process.hThread);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
