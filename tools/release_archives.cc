@@ -191,14 +191,9 @@ bool Zip(std::vector<ReleaseFile> files, std::string& archive, std::string& erro
   std::sort(entries.begin(), entries.end(),
             [](const Entry& a, const Entry& b) { return *a.Name < *b.Name; });
 
-  archive.clear();
-  for (Entry& entry : entries) {
-    if (archive.size() > 0xFFFFFFFFu || entry.Stored.size() > 0xFFFFFFFFu) {
-      error = "the zip file would be larger than 4 GiB";
-      return false;
-    }
-    entry.Offset = archive.size();
-    Put(archive, 0x04034B50, 4);
+  // The fields the local header and the central directory share, from the
+  // version needed to the name's length.
+  auto putEntryFields = [&archive](const Entry& entry) {
     Put(archive, 20, 2);      // version needed: 2.0
     Put(archive, 0x0800, 2);  // names in UTF-8
     Put(archive, entry.Method, 2);
@@ -208,6 +203,16 @@ bool Zip(std::vector<ReleaseFile> files, std::string& archive, std::string& erro
     Put(archive, entry.Stored.size(), 4);
     Put(archive, entry.Bytes->size(), 4);
     Put(archive, entry.Name->size(), 2);
+  };
+  archive.clear();
+  for (Entry& entry : entries) {
+    if (archive.size() > 0xFFFFFFFFu || entry.Stored.size() > 0xFFFFFFFFu) {
+      error = "the zip file would be larger than 4 GiB";
+      return false;
+    }
+    entry.Offset = archive.size();
+    Put(archive, 0x04034B50, 4);
+    putEntryFields(entry);
     Put(archive, 0, 2);
     archive += *entry.Name;
     archive += entry.Stored;
@@ -216,15 +221,7 @@ bool Zip(std::vector<ReleaseFile> files, std::string& archive, std::string& erro
   for (const Entry& entry : entries) {
     Put(archive, 0x02014B50, 4);
     Put(archive, 0x0314, 2);  // made by: Unix, 2.0 (so that unzip keeps the modes)
-    Put(archive, 20, 2);
-    Put(archive, 0x0800, 2);
-    Put(archive, entry.Method, 2);
-    Put(archive, kZipTime, 2);
-    Put(archive, kZipDate, 2);
-    Put(archive, entry.Crc, 4);
-    Put(archive, entry.Stored.size(), 4);
-    Put(archive, entry.Bytes->size(), 4);
-    Put(archive, entry.Name->size(), 2);
+    putEntryFields(entry);
     Put(archive, 0, 2);  // extra
     Put(archive, 0, 2);  // comment
     Put(archive, 0, 2);  // disk
