@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "runtime/gfx2d/drawing.h"
 
@@ -106,12 +107,31 @@ void DrawLayer(const RtArray<ImageRecord>& tiles, const RtArray<int32_t>& layer,
   const int64_t x1 = std::min<int64_t>(layer.DimSize(0) - 1, int64_t{screenW / cellW} + 2 + x0);
   const int32_t y0 = std::max(0, scrollY / cellH - 1);
   const int64_t y1 = std::min<int64_t>(layer.DimSize(1) - 1, int64_t{screenH / cellH} + 2 + y0);
+  // Tiles no larger than a cell cannot overlap one another, so the order they
+  // are drawn in does not show: grouped by image, each image's cells go to
+  // the drawing layer as one batch instead of one a cell. A larger tile
+  // overlaps its neighbours, and then rows are drawn in order.
+  struct PlacedTile {
+    int32_t SpriteId, X, Y;
+  };
+  static std::vector<PlacedTile> placed;
+  placed.clear();
+  bool apart = true;
   for (int32_t y = y0; y <= y1; ++y) {
     for (int32_t x = x0; x <= x1; ++x) {
       const int32_t tile = layer(x, y);
       if (tile < 0) continue;
-      DrawSprite(tiles[tile].SpriteId, Wrap32(int64_t{x} * cellW - scrollX),
-                 Wrap32(int64_t{y} * cellH - scrollY));
+      const int32_t id = tiles[tile].SpriteId;
+      int32_t w = 0;
+      int32_t h = 0;
+      GetSpriteSize(id, w, h);
+      apart = apart && w <= cellW && h <= cellH;
+      placed.push_back({id, Wrap32(int64_t{x} * cellW - scrollX), Wrap32(int64_t{y} * cellH - scrollY)});
     }
   }
+  if (apart) {
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const PlacedTile& a, const PlacedTile& b) { return a.SpriteId < b.SpriteId; });
+  }
+  for (const PlacedTile& p : placed) DrawSprite(p.SpriteId, p.X, p.Y);
 }

@@ -157,7 +157,7 @@ const CollisionMask* CollisionMaskOf(int32_t id) {
       gfx->Ready == 0) {
     return nullptr;
   }
-  FlushPendingPoints();
+  FlushPendingDrawing();
   const int32_t texW = entry.TextureWidth;
   const int32_t texH = entry.TextureHeight;
   std::vector<uint8_t> alpha(static_cast<size_t>(texW) * texH);

@@ -1,8 +1,11 @@
-// The drawing commands in OpenGL immediate mode. Sprites are textured quads
-// modulated by white with AlphaValue; pixels, lines and rectangles are drawn
-// untextured with the alpha test off, so that the key colour can write alpha 0
-// into a screen target. Consecutive SetPixel calls are gathered and drawn in
-// one batch, which is what makes building sprites pixel by pixel cheap.
+// The drawing commands in OpenGL 1.x. Sprites are textured quads modulated
+// by white with AlphaValue; pixels, lines and rectangles are drawn untextured
+// with the alpha test off, so that the key colour can write alpha 0 into a
+// screen target. Consecutive SetPixel calls are gathered and drawn in one
+// batch, which is what makes building sprites pixel by pixel cheap; so are
+// consecutive sprites with the same texture, filter and facing (a tile map's
+// runs of one tile): the same quads in the same order, in one draw call
+// instead of one each, which is what a browser's WebGL pays for most.
 #include "runtime/gfx2d/drawing.h"
 
 #include <algorithm>
@@ -25,8 +28,25 @@ struct PendingPoint {
   uint8_t Rgba[4];
 };
 
+struct QuadVertex {
+  float X, Y, S, T;
+};
+
+// Sprites waiting to be drawn, all with the same texture, filter and facing
+// (the colour cannot change while they wait: SetAlphaMode draws them first).
+struct PendingQuads {
+  GLuint Texture = 0;
+  GLint Filter = GL_NEAREST;
+  bool Mirrored = false;
+  std::vector<QuadVertex> Vertices;  // four a quad
+};
+
+// Quads in one draw call at most: a bound on the vertex data handed over at once.
+constexpr size_t kMaxBatchedQuads = 1024;
+
 struct DrawingState {
   double AlphaValue = 1.0;
+  PendingQuads Quads;
   std::vector<PendingPoint> Points;
   int32_t PolygonSprite = -1;
   std::vector<float> PolygonXy;
@@ -52,15 +72,51 @@ void SetModulationColour() {
   glColor4f(1.0f, 1.0f, 1.0f, static_cast<float>(State().AlphaValue));
 }
 
-// Binds a slot for drawing; false (nothing to draw) for an empty slot.
-bool BindSprite(const SpriteEntry& entry, bool forceNearest) {
-  if (entry.Texture == 0 || entry.Width <= 0 || entry.Height <= 0) return false;
+bool EmptySprite(const SpriteEntry& entry) {
+  return entry.Texture == 0 || entry.Width <= 0 || entry.Height <= 0;
+}
+
+GLint SpriteFilter() { return Sprites().Smoothing ? GL_LINEAR : GL_NEAREST; }
+
+void BindTexture(GLuint texture, GLint filter) {
   glEnable(GL_TEXTURE_2D);
-  glBindTexture(GL_TEXTURE_2D, entry.Texture);
-  const GLint filter = (Sprites().Smoothing && !forceNearest) ? GL_LINEAR : GL_NEAREST;
+  glBindTexture(GL_TEXTURE_2D, texture);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
   SetModulationColour();
+}
+
+void DrawPendingQuads() {
+  PendingQuads& quads = State().Quads;
+  if (quads.Vertices.empty()) return;
+  BindTexture(quads.Texture, quads.Filter);
+  // A quad mirrored on one axis turns its back to the viewer.
+  if (quads.Mirrored) glFrontFace(GL_CW);
+  glEnableClientState(GL_VERTEX_ARRAY);
+  glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+  glVertexPointer(2, GL_FLOAT, sizeof(QuadVertex), &quads.Vertices[0].X);
+  glTexCoordPointer(2, GL_FLOAT, sizeof(QuadVertex), &quads.Vertices[0].S);
+  glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(quads.Vertices.size()));
+  glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+  glDisableClientState(GL_VERTEX_ARRAY);
+  if (quads.Mirrored) glFrontFace(GL_CCW);
+  quads.Vertices.clear();
+}
+
+// Readies the batch for a quad of a slot's texture, drawing what waits
+// first when it differs or points wait; false (nothing to draw) for an empty slot.
+bool BatchSprite(const SpriteEntry& entry, bool mirrored) {
+  if (EmptySprite(entry)) return false;
+  DrawingState& state = State();
+  PendingQuads& quads = state.Quads;
+  const GLint filter = SpriteFilter();
+  if (!state.Points.empty() || quads.Texture != entry.Texture || quads.Filter != filter ||
+      quads.Mirrored != mirrored || quads.Vertices.size() >= 4 * kMaxBatchedQuads) {
+    FlushPendingDrawing();
+  }
+  quads.Texture = entry.Texture;
+  quads.Filter = filter;
+  quads.Mirrored = mirrored;
   return true;
 }
 
@@ -96,43 +152,34 @@ TexRect FrameRect(const SpriteEntry& entry, int32_t frame) {
 
 // One quad from (x0, y0) to (x1, y1) in the vertex order that is
 // counter-clockwise on screen when x1 > x0 and y1 > y0.
+// Added to the batch.
 void EmitQuad(float x0, float y0, float x1, float y1, const TexRect& t) {
-  glBegin(GL_QUADS);
-  glTexCoord2f(t.S1, t.TTop);
-  glVertex2f(x1, y0);
-  glTexCoord2f(t.S0, t.TTop);
-  glVertex2f(x0, y0);
-  glTexCoord2f(t.S0, t.TBottom);
-  glVertex2f(x0, y1);
-  glTexCoord2f(t.S1, t.TBottom);
-  glVertex2f(x1, y1);
-  glEnd();
+  std::vector<QuadVertex>& vertices = State().Quads.Vertices;
+  vertices.push_back({x1, y0, t.S1, t.TTop});
+  vertices.push_back({x0, y0, t.S0, t.TTop});
+  vertices.push_back({x0, y1, t.S0, t.TBottom});
+  vertices.push_back({x1, y1, t.S1, t.TBottom});
 }
 
 void StretchRect(int32_t id, int32_t frame, int32_t x, int32_t y, int32_t width, int32_t height,
                  bool useImageSize) {
   const SpriteEntry& entry = SpriteSlot(id);
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
-  if (!BindSprite(entry, false)) return;
   const TexRect t = FrameRect(entry, frame);
   if (useImageSize) {
     width = t.Width;
     height = t.Height;
   }
-  // A quad mirrored on one axis turns its back to the viewer.
-  const bool mirrored = (width < 0) != (height < 0);
-  if (mirrored) glFrontFace(GL_CW);
+  if (!BatchSprite(entry, (width < 0) != (height < 0))) return;
   EmitQuad(static_cast<float>(x), static_cast<float>(y), static_cast<float>(x) + width,
            static_cast<float>(y) + height, t);
-  if (mirrored) glFrontFace(GL_CCW);
 }
 
 void RotoZoomRect(int32_t id, int32_t frame, int32_t x, int32_t y, double angle, double zoom) {
   const SpriteEntry& entry = SpriteSlot(id);
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
-  if (!BindSprite(entry, false)) return;
+  FlushPendingDrawing();
+  if (!BatchSprite(entry, false)) return;
   TexRect t = FrameRect(entry, frame);
   // Half a texel inset, so that edge pixels sample inside the image.
   const float halfS = 0.5f / entry.TextureWidth;
@@ -150,6 +197,7 @@ void RotoZoomRect(int32_t id, int32_t frame, int32_t x, int32_t y, double angle,
   // would turn clockwise; turning about the opposite axis gives counter-clockwise.
   glRotatef(static_cast<float>(angle), 0.0f, 0.0f, -1.0f);
   EmitQuad(-hw, -hh, hw, hh, t);
+  DrawPendingQuads();  // under this quad's own matrix
   glPopMatrix();
 }
 
@@ -169,8 +217,10 @@ void EndFlatDrawing() {
 
 double AlphaValue() { return State().AlphaValue; }
 
-void FlushPendingPoints() {
+void FlushPendingDrawing() {
   DrawingState& state = State();
+  if (GraphicsReady()) DrawPendingQuads();
+  state.Quads.Vertices.clear();
   if (state.Points.empty()) return;
   if (GraphicsReady()) {
     BeginFlatDrawing();
@@ -187,7 +237,7 @@ void FlushPendingPoints() {
 }
 
 void ResetDrawingState() {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   State().AlphaValue = 1.0;
   if (!GraphicsReady()) return;
   glEnable(GL_BLEND);
@@ -199,7 +249,7 @@ void ResetDrawingState() {
 void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
   if (!GraphicsReady()) return;
   // Points waiting to be drawn belong to the view they were set in.
-  FlushPendingPoints();
+  FlushPendingDrawing();
   SetTargetView(x, y, width, height);
   SetSmoothing(1);
 }
@@ -207,7 +257,7 @@ void SetView2D(int32_t x, int32_t y, int32_t width, int32_t height) {
 void ClearScreen() {
   DiscardBackground();
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   // A screen target is cleared only inside its own picture.
   const bool onScreenTarget = CurrentScreen() >= 0;
   if (onScreenTarget) {
@@ -221,7 +271,7 @@ void ClearScreen() {
 }
 
 void SetAlphaMode(double mode) {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   DrawingState& state = State();
   if (GraphicsReady()) glEnable(GL_BLEND);
   if (mode == 0) {
@@ -283,7 +333,7 @@ void SetPixel(int32_t x, int32_t y, int32_t colour) {
 
 void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour) {
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   uint8_t rgba[4];
   ColourBytes(colour, rgba);
   BeginFlatDrawing();
@@ -303,7 +353,7 @@ void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour) {
 
 void DrawRect(int32_t x, int32_t y, int32_t width, int32_t height, int32_t colour) {
   if (!GraphicsReady()) return;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   int64_t left = x, top = y, w = width, h = height;
   if (w < 0) {
     left = left + w + 1;
@@ -391,10 +441,12 @@ void EndPolygon() {
     BeginPolygon(-1);
     return;
   }
-  FlushPendingPoints();
+  FlushPendingDrawing();
   bool textured = false;
   if (state.PolygonSprite >= 0) {
-    textured = BindSprite(SpriteSlot(state.PolygonSprite), false);
+    const SpriteEntry& entry = SpriteSlot(state.PolygonSprite);
+    textured = !EmptySprite(entry);
+    if (textured) BindTexture(entry.Texture, SpriteFilter());
   }
   if (!textured) glDisable(GL_TEXTURE_2D);
   glDisable(GL_CULL_FACE);  // triangles may come in either winding

@@ -55,8 +55,9 @@ void EndPolygon();
 // --- Shared with the rest of the graphics code ---
 // The opacity applied to everything drawn (1 at start and after each frame).
 double AlphaValue();
-// SetPixel batches its points; every other user of OpenGL draws them first,
-// so the picture is as if each had been drawn at once.
-void FlushPendingPoints();
+// SetPixel batches its points and the sprite calls their quads; every other
+// user of OpenGL draws them first, so the picture is as if each had been
+// drawn at once.
+void FlushPendingDrawing();
 // The end-of-frame reset: blending off, AlphaValue 1, opaque white, no texture.
 void ResetDrawingState();

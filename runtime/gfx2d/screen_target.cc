@@ -48,7 +48,7 @@ ScreenState& State() {
 }
 
 // Makes sure the picture of a grab or a save is complete before it is read.
-void PrepareRead() { FlushPendingPoints(); }
+void PrepareRead() { FlushPendingDrawing(); }
 
 void DeleteFramebuffer(ScreenTarget& screen) {
   const GlEntryPoints& gl = GlExt();
@@ -169,10 +169,10 @@ std::array<uint8_t, 3> KeyAsStored() {
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(px, py, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, saved);
   SetPixel(4, 4, key);
-  FlushPendingPoints();
+  FlushPendingDrawing();
   glReadPixels(px, py, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, stored);
   SetPixel(4, 4, saved[0] | (saved[1] << 8) | (saved[2] << 16));
-  FlushPendingPoints();
+  FlushPendingDrawing();
   return {stored[0], stored[1], stored[2]};
 }
 
@@ -213,7 +213,7 @@ void CreateScreen(int32_t screen, int32_t id, int32_t width, int32_t height) {
   SpriteSlot(id);
   if (!GraphicsReady()) return;
   if (width < 1 || height < 1 || width > MaxTextureSize() || height > MaxTextureSize()) return;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   ScreenState& state = State();
   // Remaking the screen that is drawn into ends it first.
   if (state.Current == screen) EndCurrentScreen();
@@ -237,7 +237,7 @@ void CreateScreen(int32_t screen, int32_t id, int32_t width, int32_t height) {
 
 void UseScreen(int32_t screen) {
   if (screen >= kScreenCount) return;
-  FlushPendingPoints();  // they belong to the target they were set on
+  FlushPendingDrawing();  // they belong to the target they were set on
   if (screen < 0) {
     EndCurrentScreen();
     return;
@@ -278,7 +278,7 @@ void UseScreen(int32_t screen) {
 }
 
 void EndCurrentScreen() {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   ScreenState& state = State();
   if (state.Current < 0 || !GraphicsReady()) {
     state.Current = -1;
@@ -297,7 +297,7 @@ void EndCurrentScreen() {
       DrawRect(0, 0, SpriteSlot(id).TextureWidth, SpriteSlot(id).TextureHeight, 0);
       DrawSprite(kEmulatedScreenSlot, 0, 0);
     });
-    FlushPendingPoints();
+    FlushPendingDrawing();
   }
   ForgetCollisionMask(id);
   state.Current = -1;
@@ -374,7 +374,7 @@ int32_t BuildSpriteFromPixels(int32_t id, int32_t width, int32_t height, const i
   SpriteSlot(id);
   if (!GraphicsReady() || colours == nullptr) return 0;
   if (width < 1 || height < 1 || width > MaxTextureSize() || height > MaxTextureSize()) return 0;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   // The sides the drawn sequence would leave: CreateScreen's with a
   // framebuffer, the final grab's when emulated.
   const bool framebuffers = FramebuffersWork();
@@ -404,7 +404,7 @@ int32_t LoadBackground(const RtString& path) {
   if (ResolveMediaPath(MediaArchive(), path, resolved) == 0 && resolved.Empty()) return 0;
   ImageBuffer image;
   if (!DecodeImageFile(ToHostPath(resolved.View()), kNoColourKey, image)) return 0;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   Background& back = State().Back;
   const int32_t width = std::min(image.Width, MaxTextureSize());
   const int32_t height = std::min(image.Height, MaxTextureSize());
@@ -442,7 +442,7 @@ void UseScreenAsBackground() {
 void DrawBackgroundImage() {
   const Background& back = State().Back;
   if (!back.Set || !GraphicsReady()) return;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   const OpenGLZidaruva& gfx = *Graphics();
   const float s = static_cast<float>(back.Width) / back.TextureWidth;
   const float t = static_cast<float>(back.Height) / back.TextureHeight;
@@ -530,7 +530,7 @@ namespace {
 // state reset, the 2D view of the whole screen and the background image.
 void FinishPicture() {
   EndCurrentScreen();
-  FlushPendingPoints();
+  FlushPendingDrawing();
 }
 
 void StartPicture() {
@@ -552,7 +552,7 @@ void StartScreenTargets() {
 }
 
 void ReleaseScreenTargets() {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   ScreenState& state = State();
   if (state.Current >= 0 && state.CurrentUsesFramebuffer && GraphicsReady()) BindBackBuffer();
   state.Current = -1;

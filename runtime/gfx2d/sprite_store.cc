@@ -180,7 +180,7 @@ void StartSpriteStore() {
 
 void ReleaseSpriteTextures() {
   SpriteStore& store = Sprites();
-  FlushPendingPoints();
+  FlushPendingDrawing();
   if (GraphicsReady()) {
     std::vector<GLuint> names;
     for (const SpriteEntry& entry : store.Slots) {
@@ -195,7 +195,7 @@ void ReleaseSpriteTextures() {
 
 void EmptySlot(int32_t id) {
   SpriteEntry& entry = SpriteSlot(id);
-  FlushPendingPoints();
+  FlushPendingDrawing();
   DeleteTexture(entry.Texture);
   DeleteTexture(entry.MipTexture);
   entry.TextureWidth = entry.TextureHeight = -1;
@@ -260,7 +260,7 @@ void PutImageInSlot(int32_t id, ImageBuffer& image, bool normalMap) {
   if (!font) FillTransparentEdges(texels, texW, texH, width, height);
   if (normalMap) MakeNormalMap(texels, texW, texH);
 
-  FlushPendingPoints();
+  FlushPendingDrawing();
   DeleteTexture(entry.Texture);
   DeleteTexture(entry.MipTexture);
   entry.Texture = MakeTexture(0, texW, texH, texels.data(), font);
@@ -318,7 +318,7 @@ void DeleteSprite(int32_t id) {
 }
 
 void SetTransparentColour(int32_t colour) {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   Sprites().TransparentColour = colour;
   Sprites().FontTransparentColour = colour;
 }

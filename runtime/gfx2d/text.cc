@@ -117,7 +117,7 @@ void PrintText(const RtString& text, double x, double y) {
   if (text.Empty() || !GraphicsReady()) return;
   const SpriteEntry& font = FontSlot();
   if (font.Texture == 0 || font.Width <= 0 || font.Height <= 0) return;
-  FlushPendingPoints();
+  FlushPendingDrawing();
   const int32_t rows = GlyphRows(font);
   const int32_t glyphs = 16 * rows;
   const float cellW = static_cast<float>(font.Width / 16);

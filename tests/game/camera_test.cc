@@ -154,6 +154,7 @@ TEST(Camera, LayersAreDrawnWhereTheScrollPutsThem) {
     glClear(GL_COLOR_BUFFER_BIT);
     DrawLayer(tiles, *c.Layer, c.ScrollX, c.ScrollY);
     std::vector<uint8_t> pixels(640 * 480 * 4);
+    FlushPendingDrawing();
     glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     int wrong = 0;
     for (int sy = 0; sy < 480; ++sy) {
@@ -172,6 +173,26 @@ TEST(Camera, LayersAreDrawnWhereTheScrollPutsThem) {
     }
     EXPECT_EQ(wrong, 0) << "scroll " << c.ScrollX << ", " << c.ScrollY;
   }
+
+  // A tile wider than the cell overlaps the next one, which is drawn after
+  // it in the row whatever the images' slots.
+  RtArray<ImageRecord> wide;
+  wide.Dimension(2);
+  for (int32_t t = 0; t < 2; ++t) {
+    wide[t].Pixels.Dimension(t == 0 ? 16 : 24, t == 0 ? 16 : 24);
+    for (int32_t& pixel : wide[t].Pixels) pixel = TileColour(t);
+    wide[t].SpriteId = 1030 + t;
+    BuildImageSprite(wide[t], 48);
+  }
+  RtArray<int32_t> row;
+  row.Dimension(2, 1);
+  row(0, 0) = 1;
+  row(1, 0) = 0;
+  glClear(GL_COLOR_BUFFER_BIT);
+  DrawLayer(wide, row, 0, 0);
+  auto rgba = [](int32_t c) { return gltest::Rgba{c & 255, (c >> 8) & 255, (c >> 16) & 255, 255}; };
+  EXPECT_EQ(gltest::ReadPixel(10, 5), rgba(TileColour(1)));
+  EXPECT_EQ(gltest::ReadPixel(20, 5), rgba(TileColour(0)));
 }
 
 }  // namespace

@@ -38,7 +38,7 @@ inline bool OpenWindow(int width = 640, int height = 480) {
 
 // A pixel of the current target, (0, 0) at its top-left.
 inline Rgba ReadPixel(int x, int y) {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   uint8_t p[4] = {0, 0, 0, 0};
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glReadPixels(x, Graphics()->TargetHeight - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
@@ -47,7 +47,7 @@ inline Rgba ReadPixel(int x, int y) {
 
 // The slot's whole texture, RGBA, rows bottom-up as stored.
 inline std::vector<uint8_t> ReadTexture(int32_t id) {
-  FlushPendingPoints();
+  FlushPendingDrawing();
   const SpriteEntry& e = SpriteSlot(id);
   std::vector<uint8_t> texels(static_cast<size_t>(e.TextureWidth) * e.TextureHeight * 4);
   if (e.Texture == 0) return {};
