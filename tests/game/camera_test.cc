@@ -174,25 +174,19 @@ TEST(Camera, LayersAreDrawnWhereTheScrollPutsThem) {
     EXPECT_EQ(wrong, 0) << "scroll " << c.ScrollX << ", " << c.ScrollY;
   }
 
-  // A tile wider than the cell overlaps the next one, which is drawn after
-  // it in the row whatever the images' slots.
-  RtArray<ImageRecord> wide;
-  wide.Dimension(2);
+  // A tile larger than the cell overlaps the next one, drawn after it in the
+  // row whatever the images' slots.
   for (int32_t t = 0; t < 2; ++t) {
-    wide[t].Pixels.Dimension(t == 0 ? 16 : 24, t == 0 ? 16 : 24);
-    for (int32_t& pixel : wide[t].Pixels) pixel = TileColour(t);
-    wide[t].SpriteId = 1030 + t;
-    BuildImageSprite(wide[t], 48);
+    tiles[t].Pixels.Dimension(16 + 8 * t, 16 + 8 * t);
+    for (int32_t& pixel : tiles[t].Pixels) pixel = TileColour(t);
+    BuildImageSprite(tiles[t], 48);
   }
-  RtArray<int32_t> row;
-  row.Dimension(2, 1);
-  row(0, 0) = 1;
-  row(1, 0) = 0;
+  small(0, 0) = 1;
+  small(1, 0) = 0;
   glClear(GL_COLOR_BUFFER_BIT);
-  DrawLayer(wide, row, 0, 0);
-  auto rgba = [](int32_t c) { return gltest::Rgba{c & 255, (c >> 8) & 255, (c >> 16) & 255, 255}; };
-  EXPECT_EQ(gltest::ReadPixel(10, 5), rgba(TileColour(1)));
-  EXPECT_EQ(gltest::ReadPixel(20, 5), rgba(TileColour(0)));
+  DrawLayer(tiles, small, 0, 0);
+  EXPECT_EQ(gltest::ReadPixel(10, 5).G, (TileColour(1) >> 8) & 255);
+  EXPECT_EQ(gltest::ReadPixel(20, 5).G, (TileColour(0) >> 8) & 255);
 }
 
 }  // namespace

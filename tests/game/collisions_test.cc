@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "runtime/core/gl_api.h"
-#include "runtime/gfx2d/drawing.h"
 #include "tests/game/level_harness.h"
 
 using namespace leveltest;
@@ -107,7 +106,6 @@ TEST_F(CollisionTest, AHurtShipBlinksForItsPeriodAndCanBeHitAfterIt) {
   LoseLife(session_, Player(0));
   auto greenAtShip = [&]() {
     GLubyte rgba[4] = {0, 0, 0, 0};
-    FlushPendingDrawing();
     glReadPixels(125, 480 - 1 - 420, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     return static_cast<int>(rgba[1]);
   };
@@ -189,7 +187,6 @@ TEST_F(CollisionTest, StatusLineShowsLivesScoresAndTheJoinPrompt) {
     DrawRect(0, 0, 640, 40, kWhite);
     draw();
     std::vector<uint8_t> pixels(640 * 40 * 4);
-    FlushPendingDrawing();
     glReadPixels(0, 480 - 40, 640, 40, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
     PresentFrame();
     return pixels;

@@ -16,7 +16,6 @@
 #include "game/main_program.h"
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
-#include "runtime/gfx2d/drawing.h"
 #include "runtime/startup/startup.h"
 #include "runtime/gfx2d/text.h"
 #include "tests/game/game_builders.h"
@@ -83,7 +82,6 @@ using testgame::ScrollingGame;
 int BlackRows(int x) {
   int black = 0;
   std::vector<uint8_t> column(480 * 4);
-  FlushPendingDrawing();
   glReadPixels(x, 0, 1, 480, GL_RGBA, GL_UNSIGNED_BYTE, column.data());
   for (int y = 0; y < 420; ++y)
     black += column[y * 4] == 0 && column[y * 4 + 1] == 0 && column[y * 4 + 2] == 0;
@@ -110,7 +108,6 @@ TEST(PlayerRun, AFileOfAnUnknownVersionShowsLoadErrorUntilAClick) {
         int32_t fh = 0;
         GetFontSize(fw, fh);
         std::vector<uint8_t> pixels(640 * 480 * 4);
-        FlushPendingDrawing();
         glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         int inside = 0;
         int outside = 0;
@@ -153,7 +150,6 @@ TEST(PlayerRun, TheTitleIgnoresFireInItsFirstFrameAndCentresItsText) {
           const int y = (480 - 3 * fh) / 2;
           // Lit pixels of each text line's cells, and anywhere else.
           std::vector<uint8_t> pixels(640 * 480 * 4);
-          FlushPendingDrawing();
           glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
           int line[3] = {0, 0, 0};
           int elsewhere = 0;

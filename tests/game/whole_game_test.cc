@@ -21,7 +21,6 @@
 #include "game/palette.h"
 #include "runtime/core/config.h"
 #include "runtime/core/gl_api.h"
-#include "runtime/gfx2d/drawing.h"
 #include "runtime/startup/startup.h"
 #include "runtime/sound/sound.h"
 #include "tests/game/game_builders.h"
@@ -314,7 +313,6 @@ uint64_t StateHash(const GameSession& s) {
 // The back buffer as it is about to be shown.
 uint64_t PixelHash() {
   std::vector<uint8_t> pixels(640 * 480 * 4);
-  FlushPendingDrawing();
   glReadPixels(0, 0, 640, 480, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   Hash h;
   h.Bytes(pixels.data(), pixels.size());
