@@ -126,12 +126,14 @@ void DrawLayer(const RtArray<ImageRecord>& tiles, const RtArray<int32_t>& layer,
       int32_t h = 0;
       GetSpriteSize(id, w, h);
       apart = apart && w <= cellW && h <= cellH;
-      placed.push_back({id, Wrap32(int64_t{x} * cellW - scrollX), Wrap32(int64_t{y} * cellH - scrollY)});
+      placed.push_back(
+          {id, Wrap32(int64_t{x} * cellW - scrollX), Wrap32(int64_t{y} * cellH - scrollY)});
     }
   }
   if (apart) {
-    std::stable_sort(placed.begin(), placed.end(),
-                     [](const PlacedTile& a, const PlacedTile& b) { return a.SpriteId < b.SpriteId; });
+    std::stable_sort(placed.begin(), placed.end(), [](const PlacedTile& a, const PlacedTile& b) {
+      return a.SpriteId < b.SpriteId;
+    });
   }
   for (const PlacedTile& p : placed) DrawSprite(p.SpriteId, p.X, p.Y);
 }

@@ -76,7 +76,9 @@ bool EmptySprite(const SpriteEntry& entry) {
   return entry.Texture == 0 || entry.Width <= 0 || entry.Height <= 0;
 }
 
-GLint SpriteFilter() { return Sprites().Smoothing ? GL_LINEAR : GL_NEAREST; }
+GLint SpriteFilter() {
+  return Sprites().Smoothing ? GL_LINEAR : GL_NEAREST;
+}
 
 void BindTexture(GLuint texture, GLint filter) {
   glEnable(GL_TEXTURE_2D);
@@ -150,9 +152,8 @@ TexRect FrameRect(const SpriteEntry& entry, int32_t frame) {
   return r;
 }
 
-// One quad from (x0, y0) to (x1, y1) in the vertex order that is
-// counter-clockwise on screen when x1 > x0 and y1 > y0.
-// Added to the batch.
+// Adds to the batch one quad from (x0, y0) to (x1, y1) in the vertex order
+// that is counter-clockwise on screen when x1 > x0 and y1 > y0.
 void EmitQuad(float x0, float y0, float x1, float y1, const TexRect& t) {
   std::vector<QuadVertex>& vertices = State().Quads.Vertices;
   vertices.push_back({x1, y0, t.S1, t.TTop});
